@@ -1,7 +1,53 @@
 #include "ui/EulaPanel.h"
 
-panel_eula::panel_eula(const juce::String&) {}
+#include "catalogue/Palette.h"
+#include "ui/PanelPainting.h"
+
+using namespace catalogue;
+
+panel_eula::panel_eula(juce::String text)
+{
+    unit = 9.0f;
+
+    editor = std::make_unique<juce::TextEditor>();
+    addAndMakeVisible(*editor);
+    editor->setMultiLine(true);
+    editor->setText(text, true);
+    editor->applyColourToAllText(colourTextDim);
+    // The outline would show against the page.
+    editor->setColour(juce::TextEditor::outlineColourId, colourBackground);
+    editor->setColour(juce::TextEditor::focusedOutlineColourId, colourBackground);
+
+    closeButton = std::make_unique<juce::TextButton>();
+    addAndMakeVisible(*closeButton);
+    closeButton->setName("X");
+    // The button only takes the clicks; paint draws the control.
+    closeButton->setAlpha(0.0f);
+    closeButton->addListener(this);
+}
 
 panel_eula::~panel_eula() = default;
 
-void panel_eula::buttonClicked(juce::Button*) {}
+void panel_eula::resized()
+{
+    editor->setBounds(ui::boundsInUnits(unit, 4.0f, 12.0f, 92.0f, 80.0f));
+    closeButton->setBounds(ui::boundsInUnits(unit, 88.0f, 1.5f, 8.0f, 8.0f));
+}
+
+void panel_eula::paint(juce::Graphics& g)
+{
+    const float u = unit;
+    g.fillAll(colourBackground);
+
+    g.setColour(colourText);
+    g.setFont(ui::lookAndFeelFont(*this, 4.0f * u));
+    g.drawSingleLineText("LICENSE AGREEMENT", static_cast<int>(4.0f * u), static_cast<int>(6.0f * u),
+                         juce::Justification::left);
+
+    ui::drawCloseControl(g, *closeButton, u);
+}
+
+void panel_eula::buttonClicked(juce::Button*)
+{
+    ui::closePanel(*this);
+}

@@ -1,7 +1,157 @@
 #include "ui/SupportPanel.h"
 
-panel_support::panel_support() {}
+#include "catalogue/Links.h"
+#include "catalogue/Palette.h"
+#include "catalogue/Product.h"
+#include "platform/Platform.h"
+#include "ui/LinkLauncher.h"
+#include "ui/PanelPainting.h"
+
+#include <BinaryData.h>
+
+using namespace catalogue;
+
+namespace
+{
+std::unique_ptr<juce::Drawable> createIcon(const char* svgData, int svgSize)
+{
+    auto icon = juce::Drawable::createFromImageData(svgData, static_cast<size_t>(svgSize));
+    if (icon != nullptr)
+        icon->replaceColour(juce::Colours::black, colourSurface);
+    return icon;
+}
+
+void drawParagraph(juce::Graphics& g, const juce::String& text, juce::Rectangle<float> area)
+{
+    g.drawFittedText(text, area.toNearestInt(), juce::Justification::topLeft, 20);
+}
+
+void drawHeading(juce::Graphics& g, const juce::String& text, juce::Rectangle<float> area)
+{
+    g.drawText(text, area, juce::Justification::centredLeft, true);
+}
+
+const char* const discordText =
+    "The Audio Tarvosk Discord is a vibrant community of musicians and producers, and this is the fastest "
+    "way "
+    "to get answers to simple questions. Just join and drop in the appropriate channel. ";
+
+const char* const mailText =
+    "If you have more complicated questions, or matters that need to remain private, "
+    "concerning account information, etc., feel free to email us.";
+} // namespace
+
+panel_support::panel_support()
+{
+    unit = 9.0f;
+    settingsFolder = juce::File();
+
+    discordIcon = createIcon(BinaryData::icon_discord_svg, BinaryData::icon_discord_svgSize);
+    mailIcon = createIcon(BinaryData::icon_mail_svg, BinaryData::icon_mail_svgSize);
+
+    closeButton = createControl("X");
+    discordButton = createControl("DISCORD");
+    mailButton = createControl("MAIL");
+}
 
 panel_support::~panel_support() = default;
 
-void panel_support::buttonClicked(juce::Button*) {}
+std::unique_ptr<juce::TextButton> panel_support::createControl(const juce::String& name)
+{
+    auto button = std::make_unique<juce::TextButton>();
+    addAndMakeVisible(*button);
+    button->setName(name);
+    // The button only takes the clicks; paint draws the control.
+    button->setAlpha(0.0f);
+    button->addListener(this);
+    return button;
+}
+
+juce::String panel_support::aboutText(const juce::File& folder)
+{
+    // The separator before the file name is a forward slash on every platform.
+    return juce::String("The Audio Tarvosk Plugin Manager v") + installerVersion +
+           " cross-platform installater. \nFeel free to drop us a line if you have any suggestions or "
+           "questions concerning its use. You can edit the default installation paths in the text file "
+           "found at " +
+           platform::windowsPathOf(folder) + "/" + settingsFileName;
+}
+
+juce::String panel_support::legalNotice()
+{
+    return juce::String(juce::CharPointer_UTF8("\xc2\xa9 2019\xe2\x80\x93"
+                                               "2026 Audio Tarvosk. All rights reserved."));
+}
+
+void panel_support::resized()
+{
+    closeButton->setBounds(ui::boundsInUnits(unit, 88.0f, 1.5f, 8.0f, 8.0f));
+    discordButton->setBounds(ui::boundsInUnits(unit, 10.0f, 15.0f, 10.0f, 10.0f));
+    mailButton->setBounds(ui::boundsInUnits(unit, 10.0f, 35.0f, 10.0f, 10.0f));
+}
+
+void panel_support::paintTile(juce::Graphics& g, const juce::Button& button, const juce::Drawable* icon) const
+{
+    const float u = unit;
+    if (button.isMouseButtonDown())
+        g.setColour(colourGreen);
+    else if (button.isMouseOver(false))
+        g.setColour(colourTextDim.withAlpha(juce::uint8{0xBF}));
+    else
+        g.setColour(colourTextDim.withAlpha(juce::uint8{0x80}));
+
+    const auto tile = button.getBounds().toFloat();
+    g.fillRoundedRectangle(tile, u);
+    if (icon != nullptr)
+        icon->drawWithin(g, tile.reduced(2.0f * u), juce::RectanglePlacement::centred, 1.0f);
+}
+
+void panel_support::paint(juce::Graphics& g)
+{
+    const float u = unit;
+    const auto textBeside = [u](const juce::Button& button)
+    {
+        return juce::Rectangle<float>(static_cast<float>(button.getX()) + 12.0f * u,
+                                      static_cast<float>(button.getY()), 70.0f * u, 30.0f * u);
+    };
+
+    g.fillAll(colourBackground);
+    ui::drawCloseControl(g, *closeButton, u);
+
+    const auto headingFont = ui::lookAndFeelFont(*this, 5.0f * u);
+    const auto bodyFont = ui::lookAndFeelFont(*this, 3.0f * u);
+
+    g.setFont(headingFont);
+    g.setColour(colourText);
+    drawHeading(g, "DISCORD", {10.0f * u, 7.0f * u, 80.0f * u, 10.0f * u});
+    paintTile(g, *discordButton, discordIcon.get());
+    g.setColour(colourTextDim);
+    g.setFont(bodyFont);
+    drawParagraph(g, discordText, textBeside(*discordButton));
+
+    g.setFont(headingFont);
+    g.setColour(colourText);
+    drawHeading(g, "E-MAIL", {10.0f * u, 27.0f * u, 80.0f * u, 10.0f * u});
+    paintTile(g, *mailButton, mailIcon.get());
+    g.setColour(colourTextDim);
+    g.setFont(bodyFont);
+    drawParagraph(g, mailText, textBeside(*mailButton));
+
+    g.setColour(colourTextDim);
+    g.setFont(bodyFont);
+    drawHeading(g, "ABOUT AUDIO TARVOSK PLUGIN MANAGER", {10.0f * u, 57.0f * u, 80.0f * u, 10.0f * u});
+    drawParagraph(g, aboutText(settingsFolder), {10.0f * u, 65.0f * u, 80.0f * u, 30.0f * u});
+    g.drawSingleLineText(legalNotice(), static_cast<int>(10.0f * u), static_cast<int>(88.0f * u),
+                         juce::Justification::left);
+}
+
+void panel_support::buttonClicked(juce::Button* button)
+{
+    const auto name = button->getName();
+    if (name == "X")
+        ui::closePanel(*this);
+    else if (name == "DISCORD")
+        ui::launchLink(juce::URL(discordInviteUrl));
+    else if (name == "MAIL")
+        ui::launchLink(juce::URL(contactMailUrl));
+}

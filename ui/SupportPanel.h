@@ -2,18 +2,37 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-// The support and about overlay.
+#include <memory>
+
+// The support and about overlay: a Discord tile, an e-mail tile, the about paragraph that
+// names the settings file's place, a legal notice and a close control. The close control
+// takes the panel off its parent; the owner keeps the object until it replaces it.
 class panel_support : public juce::Component, public juce::Button::Listener
 {
 public:
     panel_support();
     ~panel_support() override;
 
+    void paint(juce::Graphics&) override;
+    void resized() override;
     void buttonClicked(juce::Button*) override;
+
+    // The about paragraph for a settings folder, with the folder in the form a Windows
+    // user would type it.
+    static juce::String aboutText(const juce::File& settingsFolder);
+    static juce::String legalNotice();
 
     float unit = 9.0f;
     juce::File settingsFolder;
+    std::unique_ptr<juce::TextButton> closeButton;
+    std::unique_ptr<juce::TextButton> mailButton;
+    std::unique_ptr<juce::TextButton> discordButton;
+    std::unique_ptr<juce::Drawable> discordIcon;
+    std::unique_ptr<juce::Drawable> mailIcon;
 
 private:
+    std::unique_ptr<juce::TextButton> createControl(const juce::String& name);
+    void paintTile(juce::Graphics&, const juce::Button&, const juce::Drawable*) const;
+
     JUCE_DECLARE_NON_COPYABLE(panel_support)
 };

@@ -1,0 +1,37 @@
+#include "ui/PanelPainting.h"
+
+#include "catalogue/Palette.h"
+#include "ui/Fonts.h"
+
+namespace ui
+{
+juce::Font lookAndFeelFont(const juce::Component& component, float height)
+{
+    auto& lookAndFeel = component.getLookAndFeel();
+    return fontFromTypeface(lookAndFeel.getTypefaceForFont(plainFont(height)), height);
+}
+
+juce::Rectangle<int> boundsInUnits(float u, float x, float y, float w, float h)
+{
+    return {juce::roundToInt(x * u), juce::roundToInt(y * u), juce::roundToInt(w * u),
+            juce::roundToInt(h * u)};
+}
+
+void drawCloseControl(juce::Graphics& g, const juce::Button& closeButton, float u)
+{
+    const auto area = closeButton.getBounds().toFloat().reduced(2.0f * u);
+    const auto colour = closeButton.isMouseOver(false)
+                            ? catalogue::colourTextDim
+                            : catalogue::colourTextDim.withAlpha(juce::uint8{0x80});
+    g.setColour(colour);
+    g.drawEllipse(area, 0.25f * u);
+    g.setFont(lookAndFeelFont(closeButton, 3.0f * u));
+    g.drawText("X", area, juce::Justification::centred, true);
+}
+
+void closePanel(juce::Component& panel)
+{
+    if (auto* parent = panel.getParentComponent())
+        parent->removeChildComponent(&panel);
+}
+} // namespace ui
