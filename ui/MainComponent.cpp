@@ -1,13 +1,16 @@
 #include "ui/MainComponent.h"
 
+#include "catalogue/EulaText.h"
 #include "catalogue/Formats.h"
 #include "catalogue/Links.h"
 #include "catalogue/Palette.h"
 #include "catalogue/Product.h"
+#include "install/InstallEngine.h"
 #include "install/InstallSettings.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
 #include "ui/Fonts.h"
+#include "ui/LinkLauncher.h"
 
 #include <BinaryData.h>
 
@@ -89,7 +92,17 @@ MainComponent::MainComponent()
     setSize(600, 600);
 }
 
-MainComponent::~MainComponent() = default;
+MainComponent::~MainComponent()
+{
+    // The buttons outlive infoLabel, and while they go, keyboard focus moving between them
+    // still reports state changes: stop listening before any member is released.
+    for (auto& button : linkButtons)
+        button->removeListener(this);
+    for (auto& button : formatButtons)
+        button->removeListener(this);
+    installButton->removeListener(this);
+    selectAllButton->removeListener(this);
+}
 
 std::unique_ptr<juce::TextButton> MainComponent::createControl(const juce::String& name)
 {
@@ -104,7 +117,19 @@ std::unique_ptr<juce::TextButton> MainComponent::createControl(const juce::Strin
 
 void MainComponent::paint(juce::Graphics& g) { g.fillAll(colourBackground); }
 
-void MainComponent::modifierKeysChanged(const juce::ModifierKeys&) {}
+void MainComponent::modifierKeysChanged(const juce::ModifierKeys& modifiers)
+{
+    // Shift, ctrl, alt and the fourth modifier bit; the mouse-button bits are ignored.
+    constexpr int keyModifierBits = 0x0f;
+    const int flags = modifiers.getRawFlags() & keyModifierBits;
+    const int changed = flags ^ lastModifierFlags;
+
+    if ((changed & juce::ModifierKeys::shiftModifier) != 0)
+        uninstallMode = (flags & juce::ModifierKeys::shiftModifier) != 0;
+    if (changed != 0)
+        repaint(); // the INSTALL caption follows the mode
+    lastModifierFlags = flags;
+}
 
 void MainComponent::resized()
 {
@@ -143,6 +168,105 @@ void MainComponent::resized()
     }
 }
 
-void MainComponent::buttonClicked(juce::Button*) {}
+namespace
+{
+// A new panel replaces (and so deletes) the previous one of its kind, then covers the
+// whole owner in front of every other child. configure runs before the panel gets its
+// bounds, so that its first layout and paint see the owner's values.
+template <typename Panel, typename Configure>
+Panel& openPanel(MainComponent& owner, std::unique_ptr<Panel>& member, std::unique_ptr<Panel> panel,
+                 Configure configure)
+{
+    member = std::move(panel);
+    owner.addAndMakeVisible(*member, -1);
+    member->unit = owner.unit;
+    configure(*member);
+    member->setBounds(owner.getBounds());
+    member->setAlwaysOnTop(true);
+    return *member;
+}
 
-void MainComponent::buttonStateChanged(juce::Button*) {}
+juce::String formatHoverText(const MainComponent& main, int format, const juce::String& name)
+{
+    const auto index = static_cast<size_t>(format);
+    if (install::isFormatInstalled(main.installFolders[index], main.productName, format))
+        return "Select to update " + name + " to " + main.productVersion;
+    return "Select to install " + name;
+}
+
+constexpr int resultFadeMilliseconds = 3000;
+} // namespace
+
+void MainComponent::buttonClicked(juce::Button* button)
+{
+    const auto name = button->getName();
+
+    if (name == "EULA")
+    {
+        openPanel(*this, eulaPanel, std::make_unique<panel_eula>(eulaText), [](panel_eula&) {});
+    }
+    else if (name == "WEBSITE")
+    {
+        ui::launchLink(productPageUrl);
+    }
+    else if (name == "MANUAL")
+    {
+        ui::launchLink(manualUrl);
+    }
+    else if (name == "SUPPORT")
+    {
+        openPanel(*this, supportPanel, std::make_unique<panel_support>(),
+                  [this](panel_support& panel) { panel.settingsFolder = settingsFolder; });
+    }
+    else if (const int format = formatNames.indexOf(name); format >= 0)
+    {
+        auto& selected = formatSelected[static_cast<size_t>(format)];
+        selected = !selected;
+        repaint();
+    }
+    else if (name == "INSTALL")
+    {
+        const bool succeeded =
+            install::processSelectedFormats(formatSelected, uninstallMode, installFolders, productName);
+        repaint();
+        auto& panel = openPanel(*this, resultPanel, std::make_unique<panel_success>(),
+                                [succeeded](panel_success& result) { result.success = succeeded; });
+        // The animator snapshots the panel now, hides it and fades the snapshot, which
+        // takes no clicks.
+        juce::Desktop::getInstance().getAnimator().animateComponent(&panel, getBounds(), 0.0f,
+                                                                    resultFadeMilliseconds, true, 0.0, 0.0);
+    }
+    else if (name == "SELECT_ALL")
+    {
+        formatSelected.fill(true);
+        repaint();
+    }
+}
+
+void MainComponent::buttonStateChanged(juce::Button* button)
+{
+    if (!button->isMouseOver(false))
+    {
+        infoLabel->setText({}, juce::dontSendNotification);
+        return;
+    }
+
+    const auto name = button->getName();
+    juce::String text;
+    if (name == "EULA")
+        text = "Click to read End-User License Agreement";
+    else if (name == "MANUAL")
+        text = "Click to open product manual in your web browser";
+    else if (name == "WEBSITE")
+        text = "Click to open product page on the Audio Tarvosk website";
+    else if (name == "SUPPORT")
+        text = "Email and Discord support";
+    else if (const int format = formatNames.indexOf(name); format >= 0)
+        text = formatHoverText(*this, format, name);
+    else if (name == "INSTALL")
+        text = "Click to install selected. Shift-click to uninstall selected";
+    else
+        return; // SELECT_ALL and unknown names leave the label as it is.
+
+    infoLabel->setText(text, juce::dontSendNotification);
+}
