@@ -14,6 +14,7 @@ test_packages=(
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils
     unzip zip icoutils
+    g++-mingw-w64-x86-64-posix clang-14 libclang-rt-14-dev
 )
 
 case "$group" in
