@@ -192,6 +192,7 @@ def build_pe_dll(
     optional_size = 240 if pe32_plus else 224
 
     # (name, raw data, characteristics); the filler section is sized once the rest is known.
+    version_resource = version_info_resource(file_version, product_version, strings) if with_version else b""
     sections = [(b".text", code, 0x60000020)]
     resource_index = None
     if with_version:
@@ -206,16 +207,19 @@ def build_pe_dll(
     filler = b""
     overlay = b""
     if size is not None:
-        count = len(sections) + 1
-        fixed_part = headers_size(count)
-        version_size = len(_resource_section(version_info_resource(file_version, product_version, strings), 0))
-        for name, data, _ in sections:
-            length = version_size if data is None else len(data)
-            fixed_part += _align(length, FILE_ALIGNMENT)
-        spare = size - fixed_part
+        version_size = len(_resource_section(version_resource, 0))
+        sections_part = sum(
+            _align(version_size if data is None else len(data), FILE_ALIGNMENT) for _, data, _ in sections
+        )
+        # With a filler section the headers may grow by one alignment unit.
+        spare = size - headers_size(len(sections) + 1) - sections_part
+        if spare >= FILE_ALIGNMENT:
+            filler_length = spare // FILE_ALIGNMENT * FILE_ALIGNMENT
+        else:
+            spare = size - headers_size(len(sections)) - sections_part
+            filler_length = 0
         if spare > 0:
             filler_all = filler_bytes(spare, seed)
-            filler_length = spare // FILE_ALIGNMENT * FILE_ALIGNMENT
             filler, overlay = filler_all[:filler_length], filler_all[filler_length:]
     if filler:
         sections.insert(1, (b".rdata", filler, 0x40000040))
@@ -228,7 +232,7 @@ def build_pe_dll(
     table = []
     for index, (name, data, characteristics) in enumerate(sections):
         if index == resource_index:
-            data = _resource_section(version_info_resource(file_version, product_version, strings), rva)
+            data = _resource_section(version_resource, rva)
             sections[index] = (name, data, characteristics)
         raw_size = _align(len(data), FILE_ALIGNMENT)
         table.append((name, len(data), rva, raw_size, raw, characteristics))
