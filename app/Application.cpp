@@ -1,0 +1,42 @@
+#include "app/Application.h"
+
+#include "catalogue/Product.h"
+#include "ui/MainComponent.h"
+
+const juce::String vx_installerApplication::getApplicationName() { return catalogue::applicationName; }
+
+const juce::String vx_installerApplication::getApplicationVersion() { return catalogue::installerVersion; }
+
+bool vx_installerApplication::moreThanOneInstanceAllowed() { return true; }
+
+void vx_installerApplication::initialise(const juce::String&)
+{
+    mainWindow = std::make_unique<MainWindow>(getApplicationName());
+}
+
+void vx_installerApplication::shutdown() { mainWindow = nullptr; }
+
+void vx_installerApplication::systemRequestedQuit() { quit(); }
+
+void vx_installerApplication::anotherInstanceStarted(const juce::String&) {}
+
+// The background colour is taken from the framework's standard look and feel: the
+// program's own look and feel becomes the default only inside the MainComponent.
+vx_installerApplication::MainWindow::MainWindow(const juce::String& name)
+    : DocumentWindow(name,
+                     juce::Desktop::getInstance().getDefaultLookAndFeel().findColour(
+                         juce::ResizableWindow::backgroundColourId),
+                     DocumentWindow::allButtons, true)
+{
+    setUsingNativeTitleBar(true);
+    setContentOwned(new MainComponent(), true);
+    setResizable(true, true);
+    getConstrainer()->setFixedAspectRatio(1.0);
+    centreWithSize(getWidth(), getHeight());
+    setVisible(true);
+}
+
+void vx_installerApplication::MainWindow::closeButtonPressed()
+{
+    juce::JUCEApplication::getInstance()->systemRequestedQuit();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+// The one product this installer carries, and the installer's own identity.
+namespace catalogue
+{
+inline constexpr const char* productName = "Ostrand";
+inline constexpr const char* productVersion = "1.2.0";
+inline constexpr const char* platformSuffix = " for Windows";
+inline constexpr const char* productPageUrl = "https://www.audiotarvosk.com/products/ostrand";
+inline constexpr const char* manualUrl = "https://docs.audiotarvosk.com/manuals/Ostrand_Manual.pdf";
+
+inline constexpr const char* applicationName = "vx_installer";
+inline constexpr const char* installerVersion = "1.0.5";
+
+// Base of the default install folders; a literal, not a system lookup.
+inline constexpr const char* commonFilesRoot = "C:/Program Files/Common Files";
+
+// The maker's folder in the common application data folder, shared by all its installers.
+inline constexpr const char* makerFolderName = "Audio Tarvosk";
+inline constexpr const char* settingsFileName = "PluginManagerSettings.txt";
+
+// The name shown on screen and used for the bundles: the first underscore becomes a space.
+juce::String displayProductName(const juce::String& storedName);
+} // namespace catalogue

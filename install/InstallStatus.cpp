@@ -1,0 +1,58 @@
+#include "install/InstallStatus.h"
+
+#include "catalogue/Formats.h"
+#include "platform/Platform.h"
+
+namespace install
+{
+namespace
+{
+// Where the plug-in module lies inside the bundle folders.
+constexpr const char* vst3ModuleSubfolder = "Contents/x86_64-win/";
+constexpr const char* aaxModuleSubfolder = "Contents/x64/";
+} // namespace
+
+juce::File getBundleFile(const juce::File& installFolder, const juce::String& productName, int formatIndex)
+{
+    return installFolder.getChildFile(productName + catalogue::formatExtensions[formatIndex]);
+}
+
+bool isFormatInstalled(const juce::File& installFolder, const juce::String& productName, int formatIndex)
+{
+    return getBundleFile(installFolder, productName, formatIndex).exists();
+}
+
+juce::File getVersionSourceFile(const juce::File& installFolder, const juce::String& productName,
+                                int formatIndex)
+{
+    const auto bundle = getBundleFile(installFolder, productName, formatIndex);
+    const auto moduleName = productName + catalogue::formatExtensions[formatIndex];
+    switch (formatIndex)
+    {
+    case catalogue::vst3Format:
+        return bundle.getChildFile(vst3ModuleSubfolder + moduleName);
+    case catalogue::aaxFormat:
+        return bundle.getChildFile(aaxModuleSubfolder + moduleName);
+    default:
+        return bundle;
+    }
+}
+
+juce::String getInstalledVersion(const juce::File& installFolder, const juce::String& productName,
+                                 int formatIndex)
+{
+    if (! isFormatInstalled(installFolder, productName, formatIndex))
+        return {};
+    return platform::readModuleVersion(getVersionSourceFile(installFolder, productName, formatIndex));
+}
+
+juce::String getInstallStatusText(bool installed, const juce::String& versionText)
+{
+    if (! installed)
+        return "NOT INSTALLED";
+    juce::String text;
+    if (versionText.isNotEmpty())
+        text << "v" << versionText << " ";
+    return text + "INSTALLED";
+}
+} // namespace install

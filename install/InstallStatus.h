@@ -1,0 +1,26 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+// The one rule that tells whether, and in which version, a format of the product is
+// installed. Stateless: every call asks the file system anew.
+namespace install
+{
+// The product's bundle of a format: the install folder's child named product name plus
+// the format's extension.
+juce::File getBundleFile(const juce::File& installFolder, const juce::String& productName, int formatIndex);
+
+// True when anything, file or folder, exists at the bundle path.
+bool isFormatInstalled(const juce::File& installFolder, const juce::String& productName, int formatIndex);
+
+// The file whose version resource gives the installed version of a format.
+juce::File getVersionSourceFile(const juce::File& installFolder, const juce::String& productName,
+                                int formatIndex);
+
+// "a.b.c.d", or empty when the format is not installed or its module has no readable version.
+juce::String getInstalledVersion(const juce::File& installFolder, const juce::String& productName,
+                                 int formatIndex);
+
+// "NOT INSTALLED", "v" + version + " INSTALLED", or "INSTALLED".
+juce::String getInstallStatusText(bool installed, const juce::String& versionText);
+} // namespace install

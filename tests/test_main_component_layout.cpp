@@ -1,0 +1,123 @@
+#include "support/TestEnvironment.h"
+#include "ui/MainComponent.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using R = juce::Rectangle<int>;
+
+struct Layout
+{
+    int width;
+    float unit;
+    std::array<R, 4> links;
+    R install, selectAll;
+    std::array<R, 3> formats;
+    R label;
+    float labelFontHeight;
+};
+
+const Layout layouts[] = {
+    {600, 6.0f,
+     {R(24, 441, 60, 60), R(93, 441, 60, 60), R(162, 441, 60, 60), R(231, 441, 60, 60)},
+     R(516, 441, 60, 60), R(480, 135, 96, 24),
+     {R(24, 180, 270, 60), R(306, 180, 270, 60), R(24, 252, 270, 60)},
+     R(24, 540, 552, 18), 18.0f},
+    {800, 8.0f,
+     {R(32, 588, 80, 80), R(124, 588, 80, 80), R(216, 588, 80, 80), R(308, 588, 80, 80)},
+     R(688, 588, 80, 80), R(640, 180, 128, 32),
+     {R(32, 240, 360, 80), R(408, 240, 360, 80), R(32, 336, 360, 80)},
+     R(32, 720, 736, 24), 24.0f},
+    // u = 6.5: the half-pixel products round to even (227.5 -> 228, 74.75 -> 75 ...).
+    {650, 6.5f,
+     {R(26, 478, 65, 65), R(101, 478, 65, 65), R(176, 478, 65, 65), R(250, 478, 65, 65)},
+     R(559, 478, 65, 65), R(520, 146, 104, 26),
+     {R(26, 195, 292, 65), R(332, 195, 292, 65), R(26, 273, 292, 65)},
+     R(26, 585, 598, 20), 19.5f},
+};
+} // namespace
+
+class MainComponentLayout : public ::testing::Test
+{
+protected:
+    testing_support::ScopedWinePrefix prefix;
+};
+
+TEST_F(MainComponentLayout, ConstructedAt600WithNamedTransparentControls)
+{
+    MainComponent main;
+    EXPECT_EQ(main.getWidth(), 600);
+    EXPECT_EQ(main.getHeight(), 600);
+    EXPECT_FLOAT_EQ(main.unit, 6.0f);
+    EXPECT_EQ(main.getName(), juce::String());
+    EXPECT_EQ(main.infoLabel->getText(), juce::String("1.0.5"));
+    EXPECT_EQ(main.infoLabel->findColour(juce::Label::textColourId).getARGB(), 0x80AAA6A6u);
+    EXPECT_EQ(&juce::LookAndFeel::getDefaultLookAndFeel(), &main.customLookAndFeel);
+    EXPECT_EQ(main.productName, juce::String("Ostrand"));
+    EXPECT_FALSE(main.uninstallMode);
+
+    std::vector<juce::Button*> controls;
+    for (auto& b : main.linkButtons)
+        controls.push_back(b.get());
+    for (auto& b : main.formatButtons)
+        controls.push_back(b.get());
+    controls.push_back(main.installButton.get());
+    controls.push_back(main.selectAllButton.get());
+
+    juce::StringArray names;
+    for (auto* b : controls)
+    {
+        names.add(b->getName());
+        EXPECT_EQ(b->getAlpha(), 0.0f);
+        EXPECT_TRUE(b->isVisible());
+        EXPECT_EQ(b->getButtonText(), juce::String());
+        EXPECT_FALSE(b->getClickingTogglesState());
+        EXPECT_EQ(b->getParentComponent(), &main);
+    }
+    EXPECT_EQ(names, juce::StringArray({"EULA", "MANUAL", "WEBSITE", "SUPPORT", "VST3", "CLAP", "AAX",
+                                        "INSTALL", "SELECT_ALL"}));
+
+    for (auto& icon : main.formatIcons)
+        EXPECT_NE(icon, nullptr);
+    for (auto& icon : main.buttonIcons)
+        EXPECT_NE(icon, nullptr);
+}
+
+TEST_F(MainComponentLayout, ChildBoundsScaleWithTheWidth)
+{
+    MainComponent main;
+    for (const auto& expected : layouts)
+    {
+        SCOPED_TRACE(expected.width);
+        main.setSize(expected.width, expected.width);
+        EXPECT_FLOAT_EQ(main.unit, expected.unit);
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(main.linkButtons[i]->getBounds(), expected.links[i]) << "link " << i;
+        EXPECT_EQ(main.installButton->getBounds(), expected.install);
+        EXPECT_EQ(main.selectAllButton->getBounds(), expected.selectAll);
+        for (size_t i = 0; i < 3; ++i)
+            EXPECT_EQ(main.formatButtons[i]->getBounds(), expected.formats[i]) << "format " << i;
+        EXPECT_EQ(main.infoLabel->getBounds(), expected.label);
+        EXPECT_FLOAT_EQ(main.infoLabel->getFont().getHeight(), expected.labelFontHeight);
+    }
+}
+
+TEST_F(MainComponentLayout, OpenPanelsFollowTheComponentOnResize)
+{
+    MainComponent main;
+    main.eulaPanel = std::make_unique<panel_eula>("text");
+    main.addAndMakeVisible(*main.eulaPanel);
+    main.supportPanel = std::make_unique<panel_support>();
+    main.addAndMakeVisible(*main.supportPanel);
+
+    main.setSize(800, 800);
+    for (juce::Component* panel : {static_cast<juce::Component*>(main.eulaPanel.get()),
+                                   static_cast<juce::Component*>(main.supportPanel.get())})
+    {
+        EXPECT_EQ(panel->getBounds(), main.getBounds());
+        EXPECT_TRUE(panel->isAlwaysOnTop());
+    }
+    EXPECT_FLOAT_EQ(main.eulaPanel->unit, 8.0f);
+    EXPECT_FLOAT_EQ(main.supportPanel->unit, 8.0f);
+}

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages a build needs.
+#   install-deps.sh app    what building and running the installer needs
+#   install-deps.sh test   that, plus everything the test suite needs
+set -euo pipefail
+group=${1:-test}
+
+app_packages=(
+    build-essential cmake ninja-build ccache python3 pkg-config
+    juce-modules-source libfreetype-dev libfontconfig1-dev libpng-dev libjpeg-dev zlib1g-dev
+    libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev
+)
+test_packages=(
+    libgtest-dev libbenchmark-dev
+    xvfb xauth xdotool imagemagick x11-utils
+    unzip zip icoutils
+)
+
+case "$group" in
+    app) packages=("${app_packages[@]}") ;;
+    test) packages=("${app_packages[@]}" "${test_packages[@]}") ;;
+    *) echo "usage: $0 app|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ui/CustomLookAndFeel.h"
+#include "ui/EulaPanel.h"
+#include "ui/ResultPanel.h"
+#include "ui/SupportPanel.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <array>
+#include <memory>
+
+// The whole content of the main window. Every control is a fully transparent button that
+// only supplies hit testing and mouse states; paint draws what the user sees, at the
+// buttons' bounds. Every measure is a multiple of unit, one hundredth of the width.
+class MainComponent : public juce::Component, public juce::Button::Listener
+{
+public:
+    MainComponent();
+    ~MainComponent() override;
+
+    void paint(juce::Graphics&) override;
+    void modifierKeysChanged(const juce::ModifierKeys&) override;
+    void resized() override;
+
+    void buttonClicked(juce::Button*) override;
+    void buttonStateChanged(juce::Button*) override;
+
+    // The state below is what the panels, the status rule and the install run work on;
+    // its order is the order of construction (and, reversed, of destruction).
+    int lastModifierFlags = 0;
+    CustomLookAndFeel customLookAndFeel; // before every child: it must outlive them
+    float unit = 9.0f;
+    juce::String productName;
+    juce::String productVersion;
+    juce::String platformSuffix;
+    std::array<std::unique_ptr<juce::TextButton>, 4> linkButtons;
+    std::array<std::unique_ptr<juce::TextButton>, 3> formatButtons;
+    std::unique_ptr<juce::TextButton> installButton;
+    std::unique_ptr<juce::TextButton> selectAllButton;
+    std::unique_ptr<panel_eula> eulaPanel;
+    std::unique_ptr<panel_support> supportPanel;
+    std::unique_ptr<juce::Label> infoLabel;
+    std::array<std::unique_ptr<juce::Drawable>, 3> formatIcons;
+    std::array<std::unique_ptr<juce::Drawable>, 5> buttonIcons;
+    std::unique_ptr<panel_success> resultPanel;
+    juce::URL productPageUrl;
+    juce::URL manualUrl;
+    juce::File settingsFolder;
+    bool uninstallMode = false;
+    std::array<bool, 3> formatSelected{};
+    std::array<juce::File, 3> installFolders;
+
+private:
+    std::unique_ptr<juce::TextButton> createControl(const juce::String& name);
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainComponent)
+};

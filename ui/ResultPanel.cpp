@@ -1,0 +1,5 @@
+#include "ui/ResultPanel.h"
+
+panel_success::panel_success() {}
+
+panel_success::~panel_success() = default;
