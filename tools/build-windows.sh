@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds vx_installer.exe for 64-bit Windows: static libpng/libjpeg (cached,
+# Cross-builds vx_installer.exe for 64-bit Windows: the Debian packages it needs
+# (tools/install-deps.sh windows), static libpng/libjpeg (cached,
 # tools/build-windows-deps.sh), then configure and build with cmake/mingw-w64.cmake.
 # The compilers run through ccache when it is installed (see CMakeLists.txt).
 #
@@ -11,6 +12,7 @@ cd "$(dirname "$0")/.."
 build=${VX_WINDOWS_BUILD_DIR:-build-win}
 start=$SECONDS
 
+tools/install-deps.sh windows
 prefix=$(tools/build-windows-deps.sh)
 
 generator=()
