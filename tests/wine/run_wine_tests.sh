@@ -12,7 +12,8 @@
 # printing why) on failure and append "<name>" to the right list below: SESSION_CHECKS
 # run in order against the one running program, after it has shown its window and
 # before it is closed. Helpers for checks: wait_for, screenshot, window_id, wine_path,
-# and the variables WINEPREFIX, DRIVE_C, ARTEFACTS, APP_WINDOW.
+# window_geometry, crop_window, window_colours, window_shows_content, and the variables
+# WINEPREFIX, DRIVE_C, ARTEFACTS, WORK (scratch), APP_WINDOW, APP_PID.
 #
 # Prints PASS/FAIL per check and a closing "N passed, N failed" line; exits non-zero
 # when anything failed.
@@ -128,42 +129,63 @@ check_window_appears() {
     APP_WINDOW="$id"
 }
 
+# window_colours NAME: screenshot NAME, cut out the window, print its number of colours.
+window_colours() {
+    local shot
+    shot="$(screenshot "$1")" && crop_window "$shot" "$WORK/$1.png" && convert "$WORK/$1.png" -format '%k' info:
+}
+
+# window_shows_content NAME: the window in screenshot NAME is not one flat fill.
+window_shows_content() {
+    local colours
+    colours="$(window_colours "$1")" && ((colours > 16))
+}
+
 # The first frame is drawn: the window is not one flat colour.
 check_window_is_painted() {
     [[ -n "$APP_WINDOW" ]] || { echo "no window"; return 1; }
-    sleep 2
-    local shot colours
-    shot="$(screenshot main-window)" || { echo "screenshot failed"; return 1; }
-    crop_window "$shot" "$WORK/window.png" || { echo "cannot crop the window"; return 1; }
-    colours="$(convert "$WORK/window.png" -format '%k' info:)"
-    ((colours > 16)) || { echo "window shows only $colours colours: not painted ($shot)"; return 1; }
+    wait_for 20 window_shows_content main-window ||
+        { echo "window shows only $(window_colours main-window) colours: not painted"; return 1; }
 }
 
 # Wine's stub for the display's vblank wait stalls the framework's own repaints after
 # the first frame. Shrinking the window makes the program lay itself out again and
-# repaint: the smaller window must show content, not a flat fill. (Growing back is no
-# test: the system then asks for a paint of the uncovered area, which works anyway.)
+# repaint: the smaller window must show content, neither a flat fill nor the old frame
+# cut off. (Growing back is no test: the system then asks for a paint of the uncovered
+# area, which works anyway.)
 check_repaints_after_resize() {
     [[ -n "$APP_WINDOW" ]] || { echo "no window"; return 1; }
-    local x y w h small colours
+    local x y w h small
     read -r x y w h <<<"$(window_geometry)" || { echo "no geometry"; return 1; }
     small=$((w * 2 / 3))
     xdotool windowsize "$APP_WINDOW" "$small" "$small"
     wait_for 10 eval '[[ "$(window_geometry)" == "$x $y $small $small" ]]' ||
         { echo "window did not shrink to ${small}x${small}: $(window_geometry)"; return 1; }
-    sleep 1.5
-    screenshot window-shrunk >/dev/null && crop_window "$ARTEFACTS/window-shrunk.png" "$WORK/shrunk.png" ||
-        { echo "screenshot failed"; return 1; }
-    colours="$(convert "$WORK/shrunk.png" -format '%k' info:)"
+    # What a stalled window would show: the old frame cut to the new size.
+    convert "$WORK/main-window.png" -crop "${small}x${small}+0+0" +repage "$WORK/stale.png" ||
+        { echo "no first frame to compare with"; return 1; }
+    local painted=0 colours
+    wait_for 10 shrunk_window_repainted && painted=1
+    colours="$(convert "$WORK/window-shrunk.png" -format '%k' info:)"
     xdotool windowsize "$APP_WINDOW" "$w" "$h"
-    ((colours > 16)) || { echo "shrunk window shows only $colours colours: repaints stalled"; return 1; }
+    ((painted)) || {
+        echo "shrunk window ($colours colours) is a flat fill or the old frame: repaints stalled"
+        return 1
+    }
+}
+
+shrunk_window_repainted() {
+    window_shows_content window-shrunk || return 1
+    local diff
+    diff="$(compare -metric AE "$WORK/stale.png" "$WORK/window-shrunk.png" null: 2>&1)"
+    [[ "$diff" =~ ^[0-9]+$ ]] && ((diff > 0))
 }
 
 # Alt+F4 closes the window and the program ends with exit code 0.
 check_closes_with_alt_f4() {
     [[ -n "$APP_WINDOW" ]] || { echo "no window"; return 1; }
     xdotool windowfocus --sync "$APP_WINDOW" 2>/dev/null || xdotool windowfocus "$APP_WINDOW"
-    xdotool key --window "$APP_WINDOW" alt+F4 2>/dev/null || xdotool key alt+F4
+    xdotool key alt+F4
     if ! wait_for "$EXIT_TIMEOUT" eval '! kill -0 "$APP_PID" 2>/dev/null'; then
         echo "program still running ${EXIT_TIMEOUT} s after alt+F4"
         return 1
