@@ -71,10 +71,21 @@ bool isSeparator(juce::juce_wchar c)
 }
 
 // A name part that every file system takes as an ordinary name below its folder: not
-// empty, not "." or ".." (nor what Windows trims to them), no drive or stream colon.
+// empty, not "." or ".." (nor what Windows trims to them), no drive or stream colon, no
+// character Windows refuses, and not a Windows device name such as "CON" or "aux.txt".
 bool isPlainNamePart(const juce::String& part)
 {
-    return part.trimCharactersAtEnd(". ").isNotEmpty() && !part.containsChar(':');
+    if (part.trimCharactersAtEnd(". ").isEmpty() || part.containsAnyOf("<>:\"|?*"))
+        return false;
+    for (auto c : part)
+        if (c < 0x20)
+            return false;
+
+    static const juce::StringArray devices = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+                                              "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+                                              "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+    const auto stem = part.upToFirstOccurrenceOf(".", false, false).trimEnd();
+    return !devices.contains(stem, true);
 }
 
 bool writeEntryData(const ZipEntry& entry, juce::OutputStream& out, std::vector<juce::uint8>& block)

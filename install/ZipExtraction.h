@@ -32,7 +32,8 @@ std::optional<std::vector<ZipEntry>> readZipDirectory(const void* archive, size_
 // The path below `destination` where an entry of the bundle `bundleName` belongs: the
 // entry named exactly `bundleName` is `destination` itself, "bundleName\a\b" is
 // destination/a/b (either separator). Nothing for every other name: another top-level
-// name, an absolute path, a drive letter, an empty, "." or ".." part.
+// name, an absolute path, a drive letter, an empty, "." or ".." part, a name Windows
+// refuses or takes for a device.
 std::optional<juce::File> getEntryTarget(const juce::String& entryName, const juce::String& bundleName,
                                          const juce::File& destination);
 

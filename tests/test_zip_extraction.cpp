@@ -122,6 +122,11 @@ TEST_F(ZipExtraction, EntryTargetsStayInsideTheBundle)
                           Case{"Ostrand.vst3\\\\a", nullptr},
                           Case{"Ostrand.vst3\\D:evil", nullptr},
                           Case{"Ostrand.vst3\\a:stream", nullptr},
+                          Case{"Ostrand.vst3\\aux", nullptr},
+                          Case{"Ostrand.vst3\\Con.txt", nullptr},
+                          Case{"Ostrand.vst3\\a?b", nullptr},
+                          Case{"Ostrand.vst3\\a\tb", nullptr},
+                          Case{"Ostrand.vst3\\console", "console"},
                           Case{"", nullptr},
                           Case{"..", nullptr}})
     {
