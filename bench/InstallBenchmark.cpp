@@ -3,7 +3,8 @@
 //   vx_bench_install [--runs N] [--folder DIR] [VST3_ZIP CLAP_ZIP AAX_ZIP]
 //
 // Installs the three archives (by default the ones embedded in the program) into an empty
-// folder with the engine, and unzips the same three archive files with `unzip -o -q`
+// folder with the engine, and unzips the same three archive files (by default the ones the
+// build embedded) with `unzip -o -q`
 // into another empty folder on the same file system, alternating, N runs each (default
 // 7). Prints the medians, their ratio, the zlib inflate-only time of the same data (the
 // floor: decompression into memory, nothing written, no CRC) and the peak memory one
@@ -27,6 +28,7 @@
 #include <thread>
 #include <array>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -181,7 +183,8 @@ int main(int argc, char** argv)
         else
             archivePaths.add(argument);
     }
-    if (!archivePaths.isEmpty() && archivePaths.size() != 3)
+    const bool fromFiles = !archivePaths.isEmpty();
+    if (fromFiles && archivePaths.size() != 3)
     {
         std::cerr << "usage: " << argv[0] << " [--runs N] [--folder DIR] [VST3_ZIP CLAP_ZIP AAX_ZIP]\n";
         return 2;
@@ -194,29 +197,34 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    // The archives as the engine sees them, and the same bytes as files for unzip.
+    // The archives as the engine sees them: embedded in the program, or read from the files
+    // given. unzip reads the same bytes from the files the build embedded, or the ones given.
+    if (archivePaths.isEmpty())
+        archivePaths = juce::StringArray::fromTokens(VX_BENCH_EMBEDDED_ARCHIVES, ":", "");
     std::array<juce::MemoryBlock, 3> loaded;
     std::array<install::ArchiveData, 3> archives;
     std::array<juce::File, 3> archiveFiles;
-    for (int i = 0; i < 3; ++i)
+    bool sameBytes = archivePaths.size() == 3;
+    for (int i = 0; sameBytes && i < 3; ++i)
     {
-        if (archivePaths.isEmpty())
+        archiveFiles[(size_t)i] = juce::File::getCurrentWorkingDirectory().getChildFile(archivePaths[i]);
+        archiveFiles[(size_t)i].loadFileAsData(loaded[(size_t)i]);
+        archives[(size_t)i] = {loaded[(size_t)i].getData(), loaded[(size_t)i].getSize()};
+        if (!fromFiles)
         {
-            archives[(size_t)i] = install::getFormatArchive(i);
+            const auto embedded = install::getFormatArchive(i);
+            sameBytes = embedded.size == archives[(size_t)i].size &&
+                        std::memcmp(embedded.data, archives[(size_t)i].data, embedded.size) == 0;
+            archives[(size_t)i] = embedded;
+            loaded[(size_t)i].reset();
         }
-        else
-        {
-            juce::File(archivePaths[i]).loadFileAsData(loaded[(size_t)i]);
-            archives[(size_t)i] = {loaded[(size_t)i].getData(), loaded[(size_t)i].getSize()};
-        }
-        archiveFiles[(size_t)i] = work.getChildFile(archiveNames[i]);
-        archiveFiles[(size_t)i].replaceWithData(archives[(size_t)i].data, archives[(size_t)i].size);
-        if (archives[(size_t)i].size == 0)
-        {
-            std::cerr << "no " << archiveNames[i] << " (embedded archives missing?)\n";
-            work.deleteRecursively();
-            return 1;
-        }
+        sameBytes = sameBytes && archives[(size_t)i].size > 0;
+    }
+    if (!sameBytes)
+    {
+        std::cerr << "the archive files are missing, or differ from the embedded archives\n";
+        work.deleteRecursively();
+        return 1;
     }
 
     // Every page of the archives is resident before anything is measured, as in a process
@@ -282,8 +290,7 @@ int main(int argc, char** argv)
         totalSize += (juce::int64)archive.size;
 
     std::printf("archives: %s, %.1f MB together (touch sum %u)\n",
-                archivePaths.isEmpty() ? "embedded in the program" : "read from the files given",
-                totalSize / 1e6, sum);
+                fromFiles ? "read from the files given" : "embedded in the program", totalSize / 1e6, sum);
     std::printf("work folder: %s, %d runs each, alternating\n", work.getFullPathName().toRawUTF8(), runs);
     std::printf("engine install, 3 formats (CRC-32 checks, staging, rename): median %8.1f ms%s\n",
                 median(engineTimes), allInstalled ? "" : "  (A RUN FAILED)");

@@ -1,5 +1,6 @@
 #include "install/BundleTransaction.h"
 #include "install/InstallEngine.h"
+#include "install/ZipExtraction.h"
 #include "support/TestEnvironment.h"
 #include "support/TreeSnapshot.h"
 #include "support/ZipFixture.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 
 using namespace testing_support;
 
@@ -487,6 +489,43 @@ TEST_F(InstallEngine, AnEmptyInstallFolderIsRefused)
         EXPECT_FALSE(runEngine(selected, uninstall, goodArchives())) << uninstall;
         EXPECT_EQ(selected, (std::array<bool, 3>{})) << uninstall;
     }
+}
+
+TEST_F(InstallEngine, InstallsAndUninstallsTheEmbeddedArchives)
+{
+    writeTree(root, siblings);
+    std::array<bool, 3> selected{true, true, true};
+    ASSERT_TRUE(install::processSelectedFormats(selected, false, installFolders, "Ostrand"));
+    EXPECT_EQ(selected, (std::array<bool, 3>{}));
+
+    // Every entry of each archive is in place with its size, and nothing else came along.
+    for (int format = 0; format < 3; ++format)
+    {
+        const auto archive = install::getFormatArchive(format);
+        const auto entries = install::readZipDirectory(archive.data, archive.size);
+        ASSERT_TRUE(entries.has_value()) << format;
+        const auto bundle = root.getChildFile(bundles[format]);
+        std::set<juce::String> expectedPaths;
+        for (const auto& entry : *entries)
+        {
+            const auto target = install::getEntryTarget(entry.name, bundle.getFileName(), bundle);
+            ASSERT_TRUE(target.has_value()) << entry.name;
+            expectedPaths.insert(target->getFullPathName());
+            EXPECT_EQ(target->isDirectory(), entry.isFolder) << entry.name;
+            if (!entry.isFolder)
+                EXPECT_EQ(target->getSize(), (juce::int64)entry.uncompressedSize) << entry.name;
+        }
+        for (const auto& item : bundle.findChildFiles(juce::File::findFilesAndDirectories, true))
+            if (item.isDirectory())
+                expectedPaths.insert(item.getFullPathName()); // folders implied by the paths
+            else
+                EXPECT_EQ(expectedPaths.count(item.getFullPathName()), 1u) << item.getFullPathName();
+    }
+    EXPECT_EQ(outsideBundles(snapshotTree(root)), siblings);
+
+    selected = {true, true, true};
+    EXPECT_TRUE(install::processSelectedFormats(selected, true, installFolders, "Ostrand"));
+    EXPECT_EQ(snapshotTree(root), siblings);
 }
 
 TEST(LeftoverScript, OnlyAFileNamedScriptShIsRemoved)
