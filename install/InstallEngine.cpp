@@ -53,6 +53,9 @@ void removeLeftoverScript()
 
 void removeLeftoverScript(const juce::File& temporaryFolder)
 {
+    // Without a temporary folder the name would resolve at the root of a drive.
+    if (temporaryFolder.getFullPathName().isEmpty())
+        return;
     const auto script = temporaryFolder.getChildFile("script.sh");
     if (script.existsAsFile())
         script.deleteFile();

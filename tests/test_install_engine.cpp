@@ -79,7 +79,7 @@ bool isBelow(const std::string& path, const std::string& bundle)
     return path == bundle || path.rfind(bundle + "/", 0) == 0;
 }
 
-// The part of a snapshot at and below a bundle, or everything else.
+// The part of a snapshot at and below a format's bundle.
 TreeSnapshot bundlePart(const TreeSnapshot& tree, int format)
 {
     TreeSnapshot part;
@@ -89,6 +89,7 @@ TreeSnapshot bundlePart(const TreeSnapshot& tree, int format)
     return part;
 }
 
+// Everything outside the three bundles.
 TreeSnapshot outsideBundles(const TreeSnapshot& tree)
 {
     TreeSnapshot rest;
