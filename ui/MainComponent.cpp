@@ -4,6 +4,7 @@
 #include "catalogue/Links.h"
 #include "catalogue/Palette.h"
 #include "catalogue/Product.h"
+#include "install/InstallEngine.h"
 #include "install/InstallSettings.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
@@ -89,7 +90,7 @@ MainComponent::MainComponent()
     setSize(600, 600);
 }
 
-MainComponent::~MainComponent() = default;
+MainComponent::~MainComponent() { install::removeLeftoverScript(); }
 
 std::unique_ptr<juce::TextButton> MainComponent::createControl(const juce::String& name)
 {
