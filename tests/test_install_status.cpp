@@ -1,4 +1,5 @@
 #include "catalogue/Formats.h"
+#include "install/InstallEngine.h"
 #include "install/InstallSettings.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
@@ -145,6 +146,24 @@ TEST(InstallStatus, EveryCallAsksTheDiskAnew)
     ASSERT_TRUE(bundle.deleteFile());
     EXPECT_FALSE(install::isFormatInstalled(folder, product, clapFormat));
     EXPECT_EQ(install::getInstalledVersion(folder, product, clapFormat), juce::String());
+}
+
+TEST(InstallStatus, EmbeddedArchivesInstallModulesWhereTheRuleReadsThem)
+{
+    ScopedWinePrefix prefix;
+    std::array<juce::File, 3> folders;
+    for (int format = 0; format < numFormats; ++format)
+        folders[static_cast<size_t>(format)] =
+            prefix.commonFiles().getChildFile(defaultFormatFolders[format]);
+    std::array<bool, 3> selected{true, true, true};
+    ASSERT_TRUE(install::processSelectedFormats(selected, false, folders, product));
+
+    for (int format = 0; format < numFormats; ++format)
+    {
+        const auto& folder = folders[static_cast<size_t>(format)];
+        EXPECT_TRUE(install::getVersionSourceFile(folder, product, format).existsAsFile()) << format;
+        EXPECT_EQ(install::getInstalledVersion(folder, product, format), juce::String("1.2.0.0")) << format;
+    }
 }
 
 TEST(InstallStatus, InstalledFormatsStartSelected)
