@@ -102,6 +102,9 @@ std::unique_ptr<juce::TextButton> MainComponent::createControl(const juce::Strin
     button->setName(name);
     // Transparent: the button only supplies hit testing and mouse states, paint draws it.
     button->setAlpha(0.0f);
+    // Paint shows a held mouse button; a release outside the control changes no button
+    // state, so without this repaint the tile would stay green.
+    button->setRepaintsOnMouseActivity(true);
     button->addListener(this);
     return button;
 }
