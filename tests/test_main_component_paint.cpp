@@ -110,12 +110,16 @@ juce::Image referenceImage(const MainComponent& main, juce::Rectangle<float> til
     return image;
 }
 
-// Functions, not constants: the palette is initialised in another translation unit.
-juce::Colour rowIdle() { return blend(colourTextDim, 89, colourBackground); }
-juce::Colour rowUnderPointer() { return blend(colourTextDim, 128, colourBackground); }
-juce::Colour installedRowIdle() { return blend(colourBlue, 230, colourBackground); }
-juce::Colour tileIdle() { return blend(colourTextDim, 128, colourBackground); }
-juce::Colour tileUnderPointer() { return blend(colourTextDim, 191, colourBackground); }
+// The translucent fills over the background. Made when a test starts: the palette is
+// initialised in another translation unit.
+struct Shades
+{
+    juce::Colour rowIdle = blend(colourTextDim, 89, colourBackground);
+    juce::Colour rowUnderPointer = blend(colourTextDim, 128, colourBackground);
+    juce::Colour installedRowIdle = blend(colourBlue, 230, colourBackground);
+    juce::Colour tileIdle = blend(colourTextDim, 128, colourBackground);
+    juce::Colour tileUnderPointer = blend(colourTextDim, 191, colourBackground);
+};
 } // namespace
 
 class MainComponentPaint : public ::testing::Test
@@ -139,6 +143,7 @@ protected:
     }
 
     testing_support::ScopedWinePrefix prefix;
+    const Shades shades;
 };
 
 // The worked example at 600 x 600, and the same picture scaled to 800 x 800: CLAP
@@ -201,8 +206,8 @@ TEST_F(MainComponentPaint, WorkedExampleGeometryAtBothSizes)
         tiles.push_back(main.installButton->getBounds());
         for (const auto& tile : tiles)
         {
-            EXPECT_TRUE(pixelIs(image, tile.getX() + u / 2, tile.getCentreY(), tileIdle()));
-            EXPECT_TRUE(pixelIs(image, tile.getCentreX(), tile.getY() + u / 2, tileIdle()));
+            EXPECT_TRUE(pixelIs(image, tile.getX() + u / 2, tile.getCentreY(), shades.tileIdle));
+            EXPECT_TRUE(pixelIs(image, tile.getCentreX(), tile.getY() + u / 2, shades.tileIdle));
             EXPECT_TRUE(pixelIs(image, tile.getX() - 1, tile.getCentreY(), colourBackground, 0));
         }
 
@@ -220,9 +225,9 @@ TEST_F(MainComponentPaint, WorkedExampleGeometryAtBothSizes)
         {
             return r.getTopRight() + juce::Point<int>(-2 * u, u);
         };
-        EXPECT_TRUE(pixelIs(image, fillPoint(clap).x, fillPoint(clap).y, installedRowIdle()));
-        EXPECT_TRUE(pixelIs(image, fillPoint(vst3).x, fillPoint(vst3).y, rowIdle()));
-        EXPECT_TRUE(pixelIs(image, fillPoint(aax).x, fillPoint(aax).y, rowIdle()));
+        EXPECT_TRUE(pixelIs(image, fillPoint(clap).x, fillPoint(clap).y, shades.installedRowIdle));
+        EXPECT_TRUE(pixelIs(image, fillPoint(vst3).x, fillPoint(vst3).y, shades.rowIdle));
+        EXPECT_TRUE(pixelIs(image, fillPoint(aax).x, fillPoint(aax).y, shades.rowIdle));
 
         for (const auto& row : {clap, aax})
         {
@@ -233,8 +238,8 @@ TEST_F(MainComponentPaint, WorkedExampleGeometryAtBothSizes)
             EXPECT_TRUE(pixelIs(image, row.getCentreX(), row.getY() - u / 2 - 1, colourBackground, 0));
         }
         EXPECT_TRUE(pixelIs(image, vst3.getCentreX(), vst3.getY() - 1, colourBackground, 0));
-        EXPECT_TRUE(pixelIs(image, vst3.getCentreX(), vst3.getY(), rowIdle()));
-        EXPECT_TRUE(pixelIs(image, vst3.getX(), vst3.getCentreY(), rowIdle()));
+        EXPECT_TRUE(pixelIs(image, vst3.getCentreX(), vst3.getY(), shades.rowIdle));
+        EXPECT_TRUE(pixelIs(image, vst3.getX(), vst3.getCentreY(), shades.rowIdle));
     }
 }
 
@@ -251,12 +256,13 @@ TEST_F(MainComponentPaint, MouseStatesColourTheControls)
         juce::Colour tile, selectAll, installedRow, uninstalledRow;
     };
     const Case cases[] = {
-        {false, false, tileIdle(), blend(colourTextDim, 26, colourBackground), installedRowIdle(), rowIdle()},
-        {false, true, tileUnderPointer(), blend(colourTextDim, 26, colourBackground), colourBlue,
-         rowUnderPointer()},
-        {true, true, colourGreen, colourGreen, colourBlue, rowUnderPointer()},
+        {false, false, shades.tileIdle, blend(colourTextDim, 26, colourBackground), shades.installedRowIdle,
+         shades.rowIdle},
+        {false, true, shades.tileUnderPointer, blend(colourTextDim, 26, colourBackground), colourBlue,
+         shades.rowUnderPointer},
+        {true, true, colourGreen, colourGreen, colourBlue, shades.rowUnderPointer},
         // A button held down after the pointer left it: rows ignore the held button.
-        {true, false, colourGreen, colourGreen, installedRowIdle(), rowIdle()},
+        {true, false, colourGreen, colourGreen, shades.installedRowIdle, shades.rowIdle},
     };
 
     for (const int size : {600, 800})
@@ -286,7 +292,7 @@ TEST_F(MainComponentPaint, MouseStatesColourTheControls)
 
             // The other link tiles keep their idle look.
             const auto eula = main.linkButtons[0]->getBounds();
-            EXPECT_TRUE(pixelIs(image, eula.getX() + u / 2, eula.getCentreY(), tileIdle()));
+            EXPECT_TRUE(pixelIs(image, eula.getX() + u / 2, eula.getCentreY(), shades.tileIdle));
         }
     }
 }
@@ -437,5 +443,5 @@ TEST_F(MainComponentPaint, SqueezedRowDrawsNoFlippedIcon)
     const auto image = main.render();
     for (int y = squeezed.getY() + 2; y < squeezed.getBottom() - 2; ++y)
         for (int x = squeezed.getX() + 6; x < squeezed.getRight() - 6; ++x)
-            ASSERT_TRUE(pixelIs(image, x, y, rowIdle()));
+            ASSERT_TRUE(pixelIs(image, x, y, shades.rowIdle));
 }
