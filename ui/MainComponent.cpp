@@ -28,10 +28,7 @@ std::unique_ptr<juce::Drawable> createIcon(const char* svgData, int svgSize)
 }
 
 // Layout rounds to the nearest integer, ties to even.
-int toPixels(float value)
-{
-    return static_cast<int>(std::nearbyint(value));
-}
+int toPixels(float value) { return static_cast<int>(std::nearbyint(value)); }
 
 juce::Rectangle<int> scaledBounds(float u, float x, float y, float w, float h)
 {
@@ -117,6 +114,13 @@ constexpr juce::uint8 alphaRowIdle = 89;
 constexpr juce::uint8 alphaIdle = 128;
 constexpr juce::uint8 alphaUnderPointer = 191;
 constexpr juce::uint8 alphaInstalledIdle = 230;
+constexpr juce::uint8 alphaOpaque = 255;
+
+// A control's integer bounds within the main component, as floats.
+juce::Rectangle<float> boundsOf(const juce::Component& control)
+{
+    return control.getBounds().toFloat();
+}
 
 // Single-line texts start at whole pixels, truncated toward zero.
 int truncated(float value)
@@ -165,10 +169,6 @@ void MainComponent::paint(juce::Graphics& g)
     const float u = unit;
     const auto width = static_cast<float>(getWidth());
     const auto height = static_cast<float>(getHeight());
-    const auto boundsOf = [](const juce::Component& c)
-    {
-        return c.getBounds().toFloat();
-    };
 
     g.fillAll(colourBackground);
 
@@ -244,8 +244,7 @@ void MainComponent::paint(juce::Graphics& g)
         // A held mouse button does not change a row.
         const bool underPointer = getControlMouseState(*formatButtons[index]).underPointer;
         if (installed)
-            g.setColour(
-                colourBlue.withAlpha(underPointer ? static_cast<juce::uint8>(255) : alphaInstalledIdle));
+            g.setColour(colourBlue.withAlpha(underPointer ? alphaOpaque : alphaInstalledIdle));
         else
             g.setColour(colourTextDim.withAlpha(underPointer ? alphaIdle : alphaRowIdle));
         g.fillRoundedRectangle(row, u);
