@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/WineRepaintPump.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
@@ -29,6 +31,8 @@ public:
         void closeButtonPressed() override;
 
     private:
+        WineRepaintPump wineRepaintPump;
+
         JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainWindow)
     };
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "install/FileOperations.h"
+#include "install/FormatArchive.h"
+
 #include <juce_core/juce_core.h>
 
 #include <array>
@@ -7,10 +10,19 @@
 namespace install
 {
 // One install (or, with uninstallMode, uninstall) run over the selected formats, in the
-// order VST3, CLAP, AAX. Every processed format is deselected. Returns the run's result.
+// order VST3, CLAP, AAX, from the embedded archives. Every processed format is
+// deselected, whatever its outcome. True only when at least one format was processed and
+// every processed format succeeded.
 bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
                             const std::array<juce::File, 3>& installFolders, const juce::String& productName);
 
-// Removes a file "script.sh" from the temporary folder, if there is one.
+// The same run over the given archives and file operations.
+bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
+                            const std::array<juce::File, 3>& installFolders, const juce::String& productName,
+                            const std::array<ArchiveData, 3>& archives, FileOperations& operations);
+
+// Removes a file "script.sh" from the temporary folder, if there is one; a folder of that
+// name is left alone.
 void removeLeftoverScript();
+void removeLeftoverScript(const juce::File& temporaryFolder);
 } // namespace install

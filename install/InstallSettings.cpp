@@ -1,9 +1,164 @@
 #include "install/InstallSettings.h"
 
+#include "catalogue/Formats.h"
+#include "catalogue/Product.h"
+#include "platform/Platform.h"
+
 namespace install
 {
-void loadInstallSettings(const juce::File&, std::array<juce::File, 3>&)
+const char* const settingsNote =
+    "These are the paths that all Audio Tarvosk installers will use for their respective formats. Edit them "
+    "to personal taste, but keep in mind that some formats have specific homes. Use this feature at your own "
+    "risk; follow the naming and separator conventions exactly as you see them, or you could end up with "
+    "unintended consequences. If you delete this file, the next time you run the Plugin Manager for any VX "
+    "product, a new one with the default locations will be written.";
+
+namespace
 {
-    // The settings file comes with the install-locations work; until then the defaults hold.
+constexpr const char* settingsElementName = "Plugin_Manager_Settings";
+constexpr const char* noteAttribute = "Important_Note:";
+
+// The file holds a few hundred bytes; anything far larger is not a settings file, and
+// parsing it whole would only cost time and memory at start-up.
+constexpr juce::int64 maxSettingsFileSize = 64 * 1024;
+
+// The framework's XML parser recurses once per level of nested elements, and expands the
+// entities of a document type recursively: a crafted file of a few bytes overflows the
+// stack. A settings file needs neither, so a file with a document type or with more than
+// a handful of tags counts as unreadable.
+constexpr int maxTags = 64;
+
+bool isSafeToParse(const juce::String& text)
+{
+    if (text.containsIgnoreCase("<!DOCTYPE"))
+        return false;
+    int tags = 0;
+    for (auto p = text.getCharPointer(); !p.isEmpty(); ++p)
+    {
+        if (*p == '<' && ++tags > maxTags)
+            return false;
+    }
+    return true;
+}
+
+bool isSeparator(juce::juce_wchar c)
+{
+    return c == '\\' || c == '/';
+}
+
+// The drive or share an absolute Windows path lies on: "X:\" or "\\server\share\".
+juce::String windowsRootOf(const juce::String& path)
+{
+    if (!isSeparator(path[0]))
+        return path.substring(0, 2) + "\\";
+    const auto parts = juce::StringArray::fromTokens(path.replaceCharacter('/', '\\'), "\\", "");
+    juce::StringArray named;
+    for (const auto& part : parts)
+        if (part.isNotEmpty() && named.size() < 2)
+            named.add(part);
+    return "\\\\" + named.joinIntoString("\\") + "\\";
+}
+
+// Creates the folder and its missing parents, or nothing at all: when one level cannot be
+// created, the levels made before it are removed again. A drive or share that is not there
+// is never created.
+void createFolderWithParents(const juce::File& folder, const juce::String& windowsPath)
+{
+    if (!platform::fileFromWindowsPath(windowsRootOf(windowsPath)).isDirectory())
+        return;
+
+    juce::Array<juce::File> missing; // deepest first
+    auto existing = folder;
+    while (!existing.exists())
+    {
+        missing.add(existing);
+        const auto parent = existing.getParentDirectory();
+        if (parent == existing)
+            return;
+        existing = parent;
+    }
+    if (!existing.isDirectory())
+        return;
+
+    for (int level = missing.size(); --level >= 0;)
+    {
+        if (!missing.getReference(level).createDirectory())
+        {
+            for (int made = level + 1; made < missing.size(); ++made)
+                missing.getReference(made).deleteFile();
+            return;
+        }
+    }
+}
+
+void readSettings(const juce::File& settingsFile, std::array<juce::File, 3>& installFolders)
+{
+    if (settingsFile.getSize() > maxSettingsFileSize)
+        return;
+    const auto text = settingsFile.loadFileAsString();
+    if (!isSafeToParse(text))
+        return;
+    const auto settings = juce::XmlDocument::parse(text);
+    if (settings == nullptr)
+        return;
+
+    for (int format : {catalogue::vst3Format, catalogue::clapFormat, catalogue::aaxFormat})
+    {
+        const auto value = settings->getStringAttribute(catalogue::formatSettingsKeys[format]);
+        // A missing, empty or relative value would resolve against the working directory
+        // and install into (and uninstall from) wherever the program was started: the
+        // format keeps its default folder instead.
+        if (!isAbsoluteWindowsPath(value))
+            continue;
+        const auto folder = platform::fileFromWindowsPath(value);
+        installFolders[static_cast<size_t>(format)] = folder;
+        if (!folder.exists())
+            createFolderWithParents(folder, value);
+    }
+}
+
+void writeDefaultSettings(const juce::File& settingsFile, const std::array<juce::File, 3>& installFolders)
+{
+    // The maker's folder is never created here, and whatever already stands at the file's
+    // place (a folder, say) is left alone.
+    if (!settingsFile.getParentDirectory().isDirectory() || settingsFile.exists())
+        return;
+
+    juce::XmlElement settings(settingsElementName);
+    settings.setAttribute(noteAttribute, settingsNote);
+    for (int format : {catalogue::clapFormat, catalogue::vst3Format, catalogue::aaxFormat})
+        settings.setAttribute(catalogue::formatSettingsKeys[format],
+                              platform::windowsPathOf(installFolders[static_cast<size_t>(format)]));
+    settings.writeTo(settingsFile);
+}
+} // namespace
+
+juce::File getSettingsFile(const juce::File& settingsFolder)
+{
+    return settingsFolder.getChildFile(catalogue::settingsFileName);
+}
+
+bool isAbsoluteWindowsPath(const juce::String& path)
+{
+    if (path.length() < 3)
+        return false;
+    if (path[0] < 128 && juce::CharacterFunctions::isLetter(path[0]) && path[1] == ':' &&
+        isSeparator(path[2]))
+        return true;
+
+    // \\server\share: two separators, then a server name and a share name.
+    if (!isSeparator(path[0]) || !isSeparator(path[1]) || isSeparator(path[2]))
+        return false;
+    const auto parts = juce::StringArray::fromTokens(path.substring(2).replaceCharacter('/', '\\'), "\\", "");
+    return parts.size() >= 2 && parts[0].isNotEmpty() && parts[1].isNotEmpty();
+}
+
+void loadInstallSettings(const juce::File& settingsFolder, std::array<juce::File, 3>& installFolders)
+{
+    const auto settingsFile = getSettingsFile(settingsFolder);
+    if (settingsFile.existsAsFile())
+        readSettings(settingsFile, installFolders);
+    else
+        writeDefaultSettings(settingsFile, installFolders);
 }
 } // namespace install

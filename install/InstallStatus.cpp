@@ -30,7 +30,9 @@ juce::File getVersionSourceFile(const juce::File& installFolder, const juce::Str
     switch (formatIndex)
     {
     case catalogue::vst3Format:
-        return bundle.getChildFile(vst3ModuleSubfolder + moduleName);
+        // A VST3 bundle is a folder with the module inside; an older single-file VST3 is the
+        // module itself.
+        return bundle.existsAsFile() ? bundle : bundle.getChildFile(vst3ModuleSubfolder + moduleName);
     case catalogue::aaxFormat:
         return bundle.getChildFile(aaxModuleSubfolder + moduleName);
     default:
@@ -41,14 +43,14 @@ juce::File getVersionSourceFile(const juce::File& installFolder, const juce::Str
 juce::String getInstalledVersion(const juce::File& installFolder, const juce::String& productName,
                                  int formatIndex)
 {
-    if (! isFormatInstalled(installFolder, productName, formatIndex))
+    if (!isFormatInstalled(installFolder, productName, formatIndex))
         return {};
     return platform::readModuleVersion(getVersionSourceFile(installFolder, productName, formatIndex));
 }
 
 juce::String getInstallStatusText(bool installed, const juce::String& versionText)
 {
-    if (! installed)
+    if (!installed)
         return "NOT INSTALLED";
     juce::String text;
     if (versionText.isNotEmpty())

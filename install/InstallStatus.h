@@ -13,7 +13,9 @@ juce::File getBundleFile(const juce::File& installFolder, const juce::String& pr
 // True when anything, file or folder, exists at the bundle path.
 bool isFormatInstalled(const juce::File& installFolder, const juce::String& productName, int formatIndex);
 
-// The file whose version resource gives the installed version of a format.
+// The file whose version resource gives the installed version of a format: the module
+// inside the bundle folder for VST3 (Contents/x86_64-win/) and AAX (Contents/x64/), the
+// bundle itself for CLAP and for a VST3 bundle that is a single file.
 juce::File getVersionSourceFile(const juce::File& installFolder, const juce::String& productName,
                                 int formatIndex);
 

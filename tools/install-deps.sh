@@ -2,6 +2,8 @@
 # Installs the Debian 12 packages a build needs.
 #   install-deps.sh app    what building and running the installer needs
 #   install-deps.sh test   that, plus everything the test suite needs
+#   install-deps.sh windows   the Windows cross-build (tools/build-windows.sh) and its
+#                             checks under Wine (tests/windows, tests/wine)
 set -euo pipefail
 group=${1:-test}
 
@@ -14,12 +16,20 @@ test_packages=(
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils
     unzip zip icoutils
+    g++-mingw-w64-x86-64-posix clang-14 libclang-rt-14-dev
+)
+# dpkg-dev unpacks Debian source packages (libpng, libjpeg-turbo are built from them).
+windows_packages=(
+    cmake ninja-build ccache python3 dpkg-dev juce-modules-source
+    g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
+    wine wine64 xvfb xdotool imagemagick icoutils
 )
 
 case "$group" in
     app) packages=("${app_packages[@]}") ;;
     test) packages=("${app_packages[@]}" "${test_packages[@]}") ;;
-    *) echo "usage: $0 app|test" >&2; exit 2 ;;
+    windows) packages=("${windows_packages[@]}") ;;
+    *) echo "usage: $0 app|test|windows" >&2; exit 2 ;;
 esac
 
 missing=()

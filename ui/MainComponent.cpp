@@ -14,6 +14,7 @@
 
 #include <BinaryData.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace catalogue;
@@ -94,6 +95,8 @@ MainComponent::MainComponent()
 
 MainComponent::~MainComponent()
 {
+    install::removeLeftoverScript();
+
     // The buttons outlive infoLabel, and while they go, keyboard focus moving between them
     // still reports state changes: stop listening before any member is released.
     for (auto& button : linkButtons)
@@ -111,11 +114,177 @@ std::unique_ptr<juce::TextButton> MainComponent::createControl(const juce::Strin
     button->setName(name);
     // Transparent: the button only supplies hit testing and mouse states, paint draws it.
     button->setAlpha(0.0f);
+    // Paint shows a held mouse button; a release outside the control changes no button
+    // state, so without this repaint the tile would stay green.
+    button->setRepaintsOnMouseActivity(true);
     button->addListener(this);
     return button;
 }
 
-void MainComponent::paint(juce::Graphics& g) { g.fillAll(colourBackground); }
+namespace
+{
+// Alphas of the translucent colours, out of 255.
+constexpr juce::uint8 alphaFaint = 26;
+constexpr juce::uint8 alphaRowIdle = 89;
+constexpr juce::uint8 alphaIdle = 128;
+constexpr juce::uint8 alphaUnderPointer = 191;
+constexpr juce::uint8 alphaInstalledIdle = 230;
+constexpr juce::uint8 alphaOpaque = 255;
+
+// A control's integer bounds within the main component, as floats.
+juce::Rectangle<float> boundsOf(const juce::Component& control)
+{
+    return control.getBounds().toFloat();
+}
+
+// Single-line texts start at whole pixels, truncated toward zero.
+int truncated(float value)
+{
+    return static_cast<int>(value);
+}
+
+// A rectangle shrunk by inset on every side; a side too short to shrink becomes 0, not
+// negative, so a squeezed control never gets a flipped icon or text area.
+juce::Rectangle<float> insetClamped(float x, float y, float w, float h, float inset)
+{
+    return {x + inset, y + inset, std::max(w - 2.0f * inset, 0.0f), std::max(h - 2.0f * inset, 0.0f)};
+}
+
+// Link tiles and the INSTALL tile: green while held, brighter under the pointer.
+juce::Colour tileColour(bool held, bool underPointer)
+{
+    if (held)
+        return colourGreen;
+    return colourTextDim.withAlpha(underPointer ? alphaUnderPointer : alphaIdle);
+}
+
+// A tile with its icon inset by iconInset and its caption centred just below it; the
+// caption uses the font height already set.
+void paintTile(juce::Graphics& g, juce::Rectangle<float> tile, juce::Colour colour,
+               const juce::Drawable& icon, float iconInset, const juce::String& caption, float u)
+{
+    g.setColour(colour);
+    g.fillRoundedRectangle(tile, u);
+    icon.drawWithin(g, insetClamped(tile.getX(), tile.getY(), tile.getWidth(), tile.getHeight(), iconInset),
+                    juce::RectanglePlacement::centred, 1.0f);
+    g.setColour(colourTextDim);
+    g.drawText(caption, tile.translated(0.0f, 3.5f * u), juce::Justification::centredBottom, true);
+}
+} // namespace
+
+MainComponent::ControlMouseState MainComponent::getControlMouseState(const juce::Button& button) const
+{
+    return {button.isMouseButtonDown(), button.isMouseOver()};
+}
+
+// Draws every control at its button's bounds and mouse state. Nothing is cached: the
+// install state of each format is read from disk at every paint.
+void MainComponent::paint(juce::Graphics& g)
+{
+    const float u = unit;
+    const auto width = static_cast<float>(getWidth());
+    const auto height = static_cast<float>(getHeight());
+
+    g.fillAll(colourBackground);
+
+    g.setColour(colourBlue);
+    g.fillRect(0.0f, 0.0f, 100.0f * u, u);
+
+    // Three dots in an L, 1u from the right and bottom edges.
+    g.setColour(colourTextDim.withAlpha(alphaIdle));
+    const float dotX = width - 1.5f * u - 0.5f * u;
+    const float dotY = height - 1.5f * u - 0.5f * u;
+    g.fillEllipse(dotX, dotY, u, u);
+    g.fillEllipse(dotX, dotY - 2.0f * u, u, u);
+    g.fillEllipse(dotX - 2.0f * u, dotY, u, u);
+
+    // Every text below uses the embedded face; later steps change only the height.
+    g.setFont(ui::fontFromTypeface(customLookAndFeel.regularTypeface, 9.0f * u));
+
+    // Title and version line share one box, as wide as the component.
+    const juce::Rectangle<float> titleBox(4.0f * u, 8.0f * u, width, 12.0f * u);
+    g.setColour(colourTextDim);
+    g.drawText(productName.toUpperCase() + " DEMO", titleBox, juce::Justification::topLeft, true);
+    g.setFont(4.0f * u);
+    g.setColour(colourTextDim.withAlpha(alphaIdle));
+    g.drawText("Version " + productVersion + platformSuffix, titleBox, juce::Justification::bottomLeft, true);
+
+    g.setColour(colourText);
+    g.drawSingleLineText("AUDIO", truncated(4.0f * u), truncated(5.0f * u));
+    g.setColour(colourTextDim);
+    g.drawSingleLineText("TARVOSK", truncated(13.0f * u), truncated(5.0f * u));
+
+    g.setColour(colourTextDim.withAlpha(alphaIdle));
+    g.setFont(3.0f * u);
+    g.drawSingleLineText("PLUGIN MANAGER", truncated(75.0f * u), truncated(4.0f * u));
+    g.setFont(2.0f * u);
+    g.drawSingleLineText(juce::String("v") + installerVersion, truncated(75.0f * u), truncated(6.0f * u));
+
+    g.setColour(colourTextDim);
+    g.setFont(4.0f * u);
+    g.drawSingleLineText("FORMATS", truncated(4.0f * u), truncated(26.0f * u));
+    g.fillRect(4.0f * u, 27.5f * u, 92.0f * u, 0.25f * u);
+    g.drawSingleLineText("EXTRAS", truncated(4.0f * u), truncated(70.0f * u));
+    g.fillRect(4.0f * u, 71.5f * u, 92.0f * u, 0.25f * u);
+
+    g.setFont(2.5f * u);
+    for (size_t i = 0; i < linkButtons.size(); ++i)
+    {
+        const auto state = getControlMouseState(*linkButtons[i]);
+        paintTile(g, boundsOf(*linkButtons[i]), tileColour(state.held, state.underPointer), *buttonIcons[i],
+                  2.0f * u, linkNames[static_cast<int>(i)], u);
+    }
+
+    const auto installState = getControlMouseState(*installButton);
+    paintTile(g, boundsOf(*installButton), tileColour(installState.held, installState.underPointer),
+              *buttonIcons[4], 1.5f * u, uninstallMode ? "UNINSTALL" : "INSTALL", u);
+
+    // SELECT ALL shows no hover state.
+    const auto selectAll = boundsOf(*selectAllButton);
+    const bool selectAllHeld = getControlMouseState(*selectAllButton).held;
+    g.setFont(3.0f * u);
+    g.setColour(selectAllHeld ? colourGreen : colourTextDim.withAlpha(alphaFaint));
+    g.fillRoundedRectangle(selectAll, u);
+    g.setColour(selectAllHeld ? colourSurface : colourTextDim);
+    g.drawText("SELECT ALL", selectAll, juce::Justification::centred, true);
+
+    for (int i = 0; i < numFormats; ++i)
+    {
+        const auto index = static_cast<size_t>(i);
+        const auto row = boundsOf(*formatButtons[index]);
+        const bool installed = install::isFormatInstalled(installFolders[index], productName, i);
+        const auto version =
+            installed ? install::getInstalledVersion(installFolders[index], productName, i) : juce::String();
+
+        // A held mouse button does not change a row.
+        const bool underPointer = getControlMouseState(*formatButtons[index]).underPointer;
+        if (installed)
+            g.setColour(colourBlue.withAlpha(underPointer ? alphaOpaque : alphaInstalledIdle));
+        else
+            g.setColour(colourTextDim.withAlpha(underPointer ? alphaIdle : alphaRowIdle));
+        g.fillRoundedRectangle(row, u);
+
+        if (formatSelected[index])
+        {
+            g.setColour(colourYellow);
+            g.drawRoundedRectangle(row, u, 0.5f * u);
+        }
+
+        // Name and status sit right of the icon's 10u column, in the row's inset box
+        // moved right without being narrowed.
+        const auto textArea = insetClamped(row.getX(), row.getY(), row.getWidth(), row.getHeight(), 1.5f * u)
+                                  .translated(10.0f * u, 0.0f);
+        g.setColour(colourBackground);
+        g.setFont(3.5f * u);
+        g.drawText(formatNames[i], textArea, juce::Justification::topLeft, true);
+        g.setFont(3.0f * u);
+        g.drawText(install::getInstallStatusText(installed, version), textArea,
+                   juce::Justification::bottomLeft, true);
+
+        formatIcons[index]->drawWithin(g, insetClamped(row.getX(), row.getY(), 10.0f * u, row.getHeight(), u),
+                                       juce::RectanglePlacement::centred, 1.0f);
+    }
+}
 
 void MainComponent::modifierKeysChanged(const juce::ModifierKeys& modifiers)
 {

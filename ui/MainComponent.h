@@ -51,6 +51,20 @@ public:
     std::array<bool, 3> formatSelected{};
     std::array<juce::File, 3> installFolders;
 
+protected:
+    // The two mouse states paint shows for a control, as the framework reports them:
+    // a mouse button held down on it, and the pointer over it (children not included).
+    struct ControlMouseState
+    {
+        bool held = false;
+        bool underPointer = false;
+    };
+
+    // Paint reads every control's mouse state through this one function. The framework's
+    // mouse sources cannot be driven without a screen, so tests override it to show a
+    // held or hovered control; for real input it asks the button itself.
+    virtual ControlMouseState getControlMouseState(const juce::Button&) const;
+
 private:
     std::unique_ptr<juce::TextButton> createControl(const juce::String& name);
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "install/FileOperations.h"
+
+#include <juce_core/juce_core.h>
+
+// Installing and removing one format's bundle so that a failure never costs the user the
+// bundle that worked. Work names next to the bundle, clearly the installer's own and
+// ending in no plug-in extension, so that no host scans them:
+//   ".Ostrand.vst3.vx-staging"   the new bundle while it is unpacked and checked
+//   ".Ostrand.vst3.vx-previous"  the old bundle while the new one is moved into place
+// Nothing else in the install folder is ever touched.
+namespace install
+{
+juce::File getStagingFile(const juce::File& bundle);
+juce::File getSetAsideFile(const juce::File& bundle);
+
+// Finishes what an interrupted earlier run left next to the bundle: a set-aside old bundle
+// goes back in place if the bundle is missing, and is removed otherwise; a staging folder
+// is removed. False if any of that fails.
+bool cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations);
+
+// Unpacks the archive's bundle into the staging name and checks it; only then moves the
+// old bundle aside, moves the new one into place and removes the old one. On a failure
+// before the new bundle is in place, the staging name is removed, the old bundle is back
+// where it was, and the result is false.
+bool installBundle(const juce::File& bundle, const void* archive, size_t archiveSize,
+                   FileOperations& operations);
+
+// Removes the bundle (folder or file; symbolic links inside are removed, never followed).
+// A missing bundle counts as removed.
+bool uninstallBundle(const juce::File& bundle, FileOperations& operations);
+} // namespace install

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <zlib.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support
+{
+// Small zip archives built byte by byte, so that tests control every field and can damage
+// any of them.
+struct ZipFixtureEntry
+{
+    std::string name; // ends with a separator for a folder
+    std::string content;
+    bool deflate = true;
+    bool wrongCrc = false; // the CRC-32 in the headers does not match the content
+};
+
+inline std::string rawDeflate(const std::string& data)
+{
+    z_stream stream{};
+    deflateInit2(&stream, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&stream, (uLong)data.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = (uInt)data.size();
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = (uInt)out.size();
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+inline juce::MemoryBlock makeZip(const std::vector<ZipFixtureEntry>& entries)
+{
+    juce::MemoryOutputStream archive, directory;
+    const auto put16 = [](juce::MemoryOutputStream& s, int v)
+    {
+        s.writeShort((short)v);
+    };
+    const auto put32 = [](juce::MemoryOutputStream& s, juce::uint32 v)
+    {
+        s.writeInt((int)v);
+    };
+    const int dosTime = (12 << 11) | (30 << 5), dosDate = ((2024 - 1980) << 9) | (5 << 5) | 17;
+
+    for (const auto& entry : entries)
+    {
+        const bool folder = !entry.name.empty() && (entry.name.back() == '\\' || entry.name.back() == '/');
+        const bool deflated = entry.deflate && !folder;
+        const auto data = deflated ? rawDeflate(entry.content) : entry.content;
+        const auto crc = (juce::uint32)crc32(0, reinterpret_cast<const Bytef*>(entry.content.data()),
+                                             (uInt)entry.content.size()) ^
+                         (entry.wrongCrc ? 1u : 0u);
+        const auto offset = (juce::uint32)archive.getPosition();
+
+        put32(archive, 0x04034b50);
+        put16(archive, 20);
+        put16(archive, 0);
+        put16(archive, deflated ? 8 : 0);
+        put16(archive, dosTime);
+        put16(archive, dosDate);
+        put32(archive, crc);
+        put32(archive, (juce::uint32)data.size());
+        put32(archive, (juce::uint32)entry.content.size());
+        put16(archive, (int)entry.name.size());
+        put16(archive, 0);
+        archive.write(entry.name.data(), entry.name.size());
+        archive.write(data.data(), data.size());
+
+        put32(directory, 0x02014b50);
+        put16(directory, 20);
+        put16(directory, 20);
+        put16(directory, 0);
+        put16(directory, deflated ? 8 : 0);
+        put16(directory, dosTime);
+        put16(directory, dosDate);
+        put32(directory, crc);
+        put32(directory, (juce::uint32)data.size());
+        put32(directory, (juce::uint32)entry.content.size());
+        put16(directory, (int)entry.name.size());
+        put16(directory, 0);
+        put16(directory, 0);
+        put16(directory, 0);
+        put16(directory, 0);
+        put32(directory, folder ? 0x10 : 0x20);
+        put32(directory, offset);
+        directory.write(entry.name.data(), entry.name.size());
+    }
+
+    const auto directoryOffset = (juce::uint32)archive.getPosition();
+    archive << directory.getMemoryBlock();
+    put32(archive, 0x06054b50);
+    put16(archive, 0);
+    put16(archive, 0);
+    put16(archive, (int)entries.size());
+    put16(archive, (int)entries.size());
+    put32(archive, (juce::uint32)directory.getDataSize());
+    put32(archive, directoryOffset);
+    put16(archive, 0);
+    return archive.getMemoryBlock();
+}
+
+// Entries shaped like the three product archives: a VST3 and an AAX bundle folder, a
+// single-file CLAP plug-in. Contents differ per format and from any "old" fixture.
+inline std::vector<ZipFixtureEntry> bundleEntries(int formatIndex, const std::string& version = "new")
+{
+    const auto module = "MZ module " + version + " " + std::string(400, char('a' + formatIndex));
+    switch (formatIndex)
+    {
+    case 0:
+        return {{"Ostrand.vst3\\Contents\\", ""},
+                {"Ostrand.vst3\\desktop.ini", "[.ShellClassInfo]\r\nIconResource=Plugin.ico,0\r\n"},
+                {"Ostrand.vst3\\Plugin.ico", "icon " + version, false},
+                {"Ostrand.vst3\\Contents\\Resources\\moduleinfo.json", "{\"Version\": \"" + version + "\"}"},
+                {"Ostrand.vst3\\Contents\\x86_64-win\\Ostrand.vst3", module}};
+    case 1:
+        return {{"Ostrand.clap", module}};
+    default:
+        return {{"Ostrand.aaxplugin\\Contents\\", ""},
+                {"Ostrand.aaxplugin\\desktop.ini", "[.ShellClassInfo]\r\nIconResource=Plugin.ico,0\r\n"},
+                {"Ostrand.aaxplugin\\Plugin.ico", "icon " + version, false},
+                {"Ostrand.aaxplugin\\Contents\\x64\\Ostrand.aaxplugin", module}};
+    }
+}
+} // namespace testing_support

@@ -1,0 +1,571 @@
+#include "install/BundleTransaction.h"
+#include "install/InstallEngine.h"
+#include "install/ZipExtraction.h"
+#include "support/TestEnvironment.h"
+#include "support/TreeSnapshot.h"
+#include "support/ZipFixture.h"
+#include "ui/MainComponent.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+using namespace testing_support;
+
+namespace
+{
+// The install folders below the fixture root, and the bundle in each.
+const std::string folders[] = {"VST3", "CLAP", "Avid/Audio/Plug-Ins"};
+const std::string bundles[] = {"VST3/Ostrand.vst3", "CLAP/Ostrand.clap",
+                               "Avid/Audio/Plug-Ins/Ostrand.aaxplugin"};
+
+// Other plug-ins and files in the install folders, and a folder outside them.
+const TreeSnapshot siblings = {
+    {"VST3", "dir"},
+    {"VST3/Other.vst3", "dir"},
+    {"VST3/Other.vst3/Contents", "dir"},
+    {"VST3/Other.vst3/Contents/other.bin", "file:other plug-in"},
+    {"VST3/Ostrand.vst3.txt", "file:not the bundle"},
+    {"CLAP", "dir"},
+    {"CLAP/Other.clap", "file:other clap"},
+    {"Avid", "dir"},
+    {"Avid/Audio", "dir"},
+    {"Avid/Audio/Plug-Ins", "dir"},
+    {"Avid/Audio/Plug-Ins/Other.aaxplugin", "dir"},
+    {"Avid/Audio/Plug-Ins/Other.aaxplugin/x.bin", "file:other aax"},
+    {"Shared", "dir"},
+    {"Shared/keep.txt", "file:keep me"},
+};
+
+TreeSnapshot merged(TreeSnapshot a, const TreeSnapshot& b)
+{
+    a.insert(b.begin(), b.end());
+    return a;
+}
+
+// The tree the fixture archive of a format in a version gives at `path`.
+TreeSnapshot bundleTree(int format, const std::string& version, const std::string& path)
+{
+    TreeSnapshot tree;
+    const auto bundleName = juce::File(bundles[format]).getFileName().toStdString();
+    for (const auto& entry : bundleEntries(format, version))
+    {
+        auto relative =
+            juce::String(entry.name).replaceCharacter('\\', '/').substring((int)bundleName.size());
+        const bool folder = relative.endsWithChar('/');
+        relative = relative.trimCharactersAtEnd("/");
+        tree[path + relative.toStdString()] = folder ? "dir" : "file:" + entry.content;
+        if (relative.isNotEmpty())
+            tree[path] = "dir";
+        for (auto parent = relative.upToLastOccurrenceOf("/", false, false); parent.isNotEmpty();
+             parent = parent.upToLastOccurrenceOf("/", false, false))
+            tree[path + parent.toStdString()] = "dir";
+    }
+    return tree;
+}
+
+TreeSnapshot oldBundle(int format)
+{
+    return bundleTree(format, "old", bundles[format]);
+}
+TreeSnapshot newBundle(int format)
+{
+    return bundleTree(format, "new", bundles[format]);
+}
+
+bool isBelow(const std::string& path, const std::string& bundle)
+{
+    return path == bundle || path.rfind(bundle + "/", 0) == 0;
+}
+
+// The part of a snapshot at and below a format's bundle.
+TreeSnapshot bundlePart(const TreeSnapshot& tree, int format)
+{
+    TreeSnapshot part;
+    for (const auto& item : tree)
+        if (isBelow(item.first, bundles[format]))
+            part.insert(item);
+    return part;
+}
+
+// Everything outside the three bundles.
+TreeSnapshot outsideBundles(const TreeSnapshot& tree)
+{
+    TreeSnapshot rest;
+    for (const auto& item : tree)
+        if (!isBelow(item.first, bundles[0]) && !isBelow(item.first, bundles[1]) &&
+            !isBelow(item.first, bundles[2]))
+            rest.insert(item);
+    return rest;
+}
+
+// File operations that fail where a test says: a full disk, a name that cannot be
+// created, a bundle that a host holds open.
+class FaultyFileOperations : public install::FileOperations
+{
+public:
+    juce::File failCreatingAt;   // creating this path or anything below it fails
+    juce::File failRenamingFrom; // renaming this path fails
+    juce::File failDeleting;     // removing this path fails, after removing nothing
+    juce::int64 diskSpace = -1;  // bytes that can still be written; -1: no limit
+
+    bool createFolder(const juce::File& folder) override
+    {
+        return !isBlocked(folder) && FileOperations::createFolder(folder);
+    }
+
+    std::unique_ptr<juce::OutputStream> createFile(const juce::File& file) override
+    {
+        if (isBlocked(file))
+            return nullptr;
+        auto stream = FileOperations::createFile(file);
+        if (stream == nullptr || diskSpace < 0)
+            return stream;
+        return std::make_unique<DiskWithLimit>(std::move(stream), diskSpace);
+    }
+
+    bool rename(const juce::File& from, const juce::File& to) override
+    {
+        return from != failRenamingFrom && FileOperations::rename(from, to);
+    }
+
+    bool deleteRecursively(const juce::File& file) override
+    {
+        return file != failDeleting && FileOperations::deleteRecursively(file);
+    }
+
+private:
+    bool isBlocked(const juce::File& file) const
+    {
+        return failCreatingAt != juce::File() && (file == failCreatingAt || file.isAChildOf(failCreatingAt));
+    }
+
+    // Writes until the shared space runs out, then fails like a full disk.
+    struct DiskWithLimit : juce::OutputStream
+    {
+        DiskWithLimit(std::unique_ptr<juce::OutputStream> s, juce::int64& space)
+            : stream(std::move(s)), left(space)
+        {
+        }
+        bool write(const void* data, size_t count) override
+        {
+            const auto fits = (size_t)juce::jmin((juce::int64)count, left);
+            stream->write(data, fits);
+            left -= (juce::int64)fits;
+            return fits == count;
+        }
+        void flush() override {}
+        juce::int64 getPosition() override { return stream->getPosition(); }
+        bool setPosition(juce::int64 position) override { return stream->setPosition(position); }
+
+        std::unique_ptr<juce::OutputStream> stream;
+        juce::int64& left;
+    };
+};
+
+class InstallEngine : public ::testing::Test
+{
+protected:
+    ScopedWinePrefix prefix;
+    const juce::File root = prefix.commonFiles();
+    std::array<juce::File, 3> installFolders;
+    std::array<juce::MemoryBlock, 3> goodZips;
+
+    void SetUp() override
+    {
+        for (size_t i = 0; i < 3; ++i)
+        {
+            installFolders[i] = root.getChildFile(folders[i]);
+            goodZips[i] = makeZip(bundleEntries((int)i));
+        }
+    }
+
+    // The format's archive with the CRC-32 of its last entry wrong.
+    static juce::MemoryBlock badCrcZip(int format)
+    {
+        auto entries = bundleEntries(format);
+        entries.back().wrongCrc = true;
+        return makeZip(entries);
+    }
+
+    static install::ArchiveData dataOf(const juce::MemoryBlock& zip)
+    {
+        return {zip.getData(), zip.getSize()};
+    }
+
+    std::array<install::ArchiveData, 3> goodArchives() const
+    {
+        return {dataOf(goodZips[0]), dataOf(goodZips[1]), dataOf(goodZips[2])};
+    }
+
+    bool runEngine(std::array<bool, 3>& selected, bool uninstall,
+                   const std::array<install::ArchiveData, 3>& archives,
+                   install::FileOperations& operations = install::defaultFileOperations())
+    {
+        return install::processSelectedFormats(selected, uninstall, installFolders, "Ostrand", archives,
+                                               operations);
+    }
+};
+} // namespace
+
+TEST_F(InstallEngine, RunsOverAFixtureInstallTree)
+{
+    enum Outcome
+    {
+        New,
+        Old,
+        Absent
+    };
+    struct Run
+    {
+        const char* what;
+        TreeSnapshot start;
+        std::array<bool, 3> selected;
+        bool uninstall;
+        std::array<bool, 3> damaged; // the format's archive fails its CRC check
+        bool result;
+        std::array<Outcome, 3> bundles;
+        TreeSnapshot restAfter = siblings; // everything outside the three bundles afterwards
+    };
+    const auto allOld = merged(merged(oldBundle(0), oldBundle(1)), oldBundle(2));
+    const auto oldVst3WithLeftovers = merged(
+        bundleTree(0, "older", "VST3/.Ostrand.vst3.vx-previous"),
+        {{"VST3/.Ostrand.vst3.vx-staging", "dir"}, {"VST3/.Ostrand.vst3.vx-staging/partial", "file:half"}});
+    const TreeSnapshot linksOut = {{"VST3/Ostrand.vst3/Contents/shared", "link:../../../Shared"},
+                                   {"VST3/Ostrand.vst3/keep", "link:../../Shared/keep.txt"}};
+    const bool install = false, uninstall = true;
+    const std::array<bool, 3> none{}, all{true, true, true}, vst3{true, false, false},
+        clap{false, true, false};
+
+    std::vector<Run> runs = {
+        {"install into missing install folders",
+         {},
+         all,
+         install,
+         none,
+         true,
+         {New, New, New},
+         {{"VST3", "dir"},
+          {"CLAP", "dir"},
+          {"Avid", "dir"},
+          {"Avid/Audio", "dir"},
+          {"Avid/Audio/Plug-Ins", "dir"}}},
+        {"install over a bundle holding an extra file",
+         merged(merged(siblings, oldBundle(0)), {{"VST3/Ostrand.vst3/Contents/extra.txt", "file:extra"}}),
+         vst3,
+         install,
+         none,
+         true,
+         {New, Absent, Absent}},
+        {"install where the folder bundle is a file and the file bundle a folder",
+         merged(siblings, {{"VST3/Ostrand.vst3", "file:a file"},
+                           {"CLAP/Ostrand.clap", "dir"},
+                           {"CLAP/Ostrand.clap/inside", "file:x"}}),
+         {true, true, false},
+         install,
+         none,
+         true,
+         {New, New, Absent}},
+        {"uninstall of missing bundles", siblings, all, uninstall, none, true, {Absent, Absent, Absent}},
+        {"uninstall of folder and file bundles",
+         merged(siblings, allOld),
+         all,
+         uninstall,
+         none,
+         true,
+         {Absent, Absent, Absent}},
+        {"VST3 fails, AAX succeeds",
+         merged(siblings, allOld),
+         {true, false, true},
+         install,
+         {true, false, false},
+         false,
+         {Old, Old, New}},
+        {"VST3 succeeds, AAX fails",
+         merged(siblings, allOld),
+         {true, false, true},
+         install,
+         {false, false, true},
+         false,
+         {New, Old, Old}},
+        {"no format selected", merged(siblings, allOld), none, install, none, false, {Old, Old, Old}},
+        {"no format selected, uninstall mode",
+         merged(siblings, allOld),
+         none,
+         uninstall,
+         none,
+         false,
+         {Old, Old, Old}},
+        {"only CLAP selected", merged(siblings, allOld), clap, install, none, true, {Old, New, Old}},
+        {"leftovers of an interrupted run are removed",
+         merged(merged(siblings, allOld),
+                merged(oldVst3WithLeftovers, {{"CLAP/.Ostrand.clap.vx-staging", "file:"}})),
+         {true, true, false},
+         install,
+         none,
+         true,
+         {New, New, Old}},
+        {"a bundle set aside by an interrupted run comes back when the install fails",
+         merged(siblings, bundleTree(0, "old", "VST3/.Ostrand.vst3.vx-previous")),
+         vst3,
+         install,
+         all,
+         false,
+         {Old, Absent, Absent}},
+        {"uninstall removes the leftovers too",
+         merged(merged(siblings, allOld), oldVst3WithLeftovers),
+         vst3,
+         uninstall,
+         none,
+         true,
+         {Absent, Old, Old}},
+#if !JUCE_WINDOWS
+        {"uninstall removes links out of the bundle as links",
+         merged(merged(siblings, oldBundle(0)), linksOut),
+         vst3,
+         uninstall,
+         none,
+         true,
+         {Absent, Absent, Absent}},
+        {"install removes links out of the old bundle as links",
+         merged(merged(siblings, oldBundle(0)), linksOut),
+         vst3,
+         install,
+         none,
+         true,
+         {New, Absent, Absent}},
+#endif
+    };
+
+    for (auto& run : runs)
+    {
+        SCOPED_TRACE(run.what);
+        root.deleteRecursively();
+        writeTree(root, run.start);
+        ASSERT_EQ(snapshotTree(root), run.start);
+
+        std::array<juce::MemoryBlock, 3> zips;
+        std::array<install::ArchiveData, 3> archives;
+        for (int i = 0; i < 3; ++i)
+        {
+            zips[(size_t)i] = run.damaged[(size_t)i] ? badCrcZip(i) : goodZips[(size_t)i];
+            archives[(size_t)i] = dataOf(zips[(size_t)i]);
+        }
+
+        auto selected = run.selected;
+        EXPECT_EQ(runEngine(selected, run.uninstall, archives), run.result);
+        EXPECT_EQ(selected, none);
+
+        const auto after = snapshotTree(root);
+        for (int i = 0; i < 3; ++i)
+        {
+            const auto expected = run.bundles[(size_t)i] == New   ? newBundle(i)
+                                  : run.bundles[(size_t)i] == Old ? oldBundle(i)
+                                                                  : TreeSnapshot{};
+            EXPECT_EQ(bundlePart(after, i), expected) << bundles[i];
+        }
+        EXPECT_EQ(outsideBundles(after), run.restAfter);
+    }
+}
+
+TEST_F(InstallEngine, AFailedInstallLeavesTheOldBundleByteForByte)
+{
+    struct Fault
+    {
+        const char* what;
+        std::function<void(int format, TreeSnapshot& start, juce::MemoryBlock& zip, FaultyFileOperations&)>
+            arrange;
+    };
+    const auto bundleFile = [this](int format)
+    {
+        return root.getChildFile(bundles[format]);
+    };
+    const std::vector<Fault> faults = {
+        {"an archive whose CRC-32 does not match",
+         [](int format, auto&, auto& zip, auto&)
+         {
+             zip = badCrcZip(format);
+         }},
+        {"a truncated archive",
+         [](int, auto&, auto& zip, auto&)
+         {
+             zip.setSize(zip.getSize() * 3 / 4);
+         }},
+        {"an archive with an entry outside the bundle",
+         [&](int format, auto&, auto& zip, auto&)
+         {
+             const auto name = bundleFile(format).getFileName().toStdString();
+             zip = makeZip({{name + "\\a", "x"}, {name + "\\..\\Other.vst3\\evil", "y"}});
+         }},
+        {"an install folder that is a file",
+         [&](int format, auto& start, auto&, auto&)
+         {
+             for (auto it = start.begin(); it != start.end();)
+                 it = it->first.rfind(folders[format], 0) == 0 ? start.erase(it) : std::next(it);
+             start[folders[format]] = "file:not a folder";
+         }},
+        {"a staging name that cannot be created",
+         [&](int format, auto&, auto&, auto& operations)
+         {
+             operations.failCreatingAt = install::getStagingFile(bundleFile(format));
+         }},
+        {"a disk that fills up half-way",
+         [](int, auto&, auto&, auto& operations)
+         {
+             operations.diskSpace = 200;
+         }},
+        {"a bundle that cannot be moved aside",
+         [&](int format, auto&, auto&, auto& operations)
+         {
+             operations.failRenamingFrom = bundleFile(format);
+         }},
+        {"a new bundle that cannot be moved into place",
+         [&](int format, auto&, auto&, auto& operations)
+         {
+             operations.failRenamingFrom = install::getStagingFile(bundleFile(format));
+         }},
+    };
+
+    // VST3: a folder bundle; CLAP: a file bundle.
+    for (int format : {0, 1})
+        for (const auto& fault : faults)
+        {
+            SCOPED_TRACE(std::string(fault.what) + ", " + bundles[format]);
+            auto start = merged(siblings, merged(merged(oldBundle(0), oldBundle(1)), oldBundle(2)));
+            auto zip = goodZips[(size_t)format];
+            FaultyFileOperations operations;
+            fault.arrange(format, start, zip, operations);
+
+            root.deleteRecursively();
+            writeTree(root, start);
+            ASSERT_EQ(snapshotTree(root), start);
+
+            auto archives = goodArchives();
+            archives[(size_t)format] = dataOf(zip);
+            std::array<bool, 3> selected{};
+            selected[(size_t)format] = true;
+            EXPECT_FALSE(runEngine(selected, false, archives, operations));
+            EXPECT_FALSE(selected[(size_t)format]);
+            EXPECT_EQ(snapshotTree(root), start);
+        }
+}
+
+TEST_F(InstallEngine, AnOldBundleThatCannotBeRemovedAfterTheSwitchGoesAtTheNextRun)
+{
+    writeTree(root, merged(siblings, oldBundle(0)));
+    const auto bundle = root.getChildFile(bundles[0]);
+    FaultyFileOperations operations;
+    operations.failDeleting = install::getSetAsideFile(bundle);
+
+    std::array<bool, 3> selected{true, false, false};
+    EXPECT_TRUE(runEngine(selected, false, goodArchives(), operations));
+    EXPECT_EQ(bundlePart(snapshotTree(root), 0), newBundle(0));
+    EXPECT_TRUE(install::getSetAsideFile(bundle).isDirectory());
+
+    selected = {true, false, false};
+    EXPECT_TRUE(runEngine(selected, false, goodArchives()));
+    const auto after = snapshotTree(root);
+    EXPECT_EQ(bundlePart(after, 0), newBundle(0));
+    EXPECT_EQ(outsideBundles(after), siblings);
+}
+
+TEST_F(InstallEngine, AnUninstallThatCannotRemoveTheBundleFails)
+{
+    writeTree(root, merged(siblings, oldBundle(1)));
+    FaultyFileOperations operations;
+    operations.failDeleting = root.getChildFile(bundles[1]);
+    std::array<bool, 3> selected{false, true, false};
+    EXPECT_FALSE(runEngine(selected, true, goodArchives(), operations));
+    EXPECT_EQ(selected, (std::array<bool, 3>{}));
+}
+
+TEST_F(InstallEngine, AnEmptyInstallFolderIsRefused)
+{
+    // It would put the bundle at the root of a drive.
+    installFolders[0] = juce::File();
+    for (bool uninstall : {false, true})
+    {
+        std::array<bool, 3> selected{true, false, false};
+        EXPECT_FALSE(runEngine(selected, uninstall, goodArchives())) << uninstall;
+        EXPECT_EQ(selected, (std::array<bool, 3>{})) << uninstall;
+    }
+}
+
+TEST_F(InstallEngine, InstallsAndUninstallsTheEmbeddedArchives)
+{
+    writeTree(root, siblings);
+    std::array<bool, 3> selected{true, true, true};
+    ASSERT_TRUE(install::processSelectedFormats(selected, false, installFolders, "Ostrand"));
+    EXPECT_EQ(selected, (std::array<bool, 3>{}));
+
+    // Every entry of each archive is in place with its size, and nothing else came along.
+    for (int format = 0; format < 3; ++format)
+    {
+        const auto archive = install::getFormatArchive(format);
+        const auto entries = install::readZipDirectory(archive.data, archive.size);
+        ASSERT_TRUE(entries.has_value()) << format;
+        const auto bundle = root.getChildFile(bundles[format]);
+        std::set<juce::String> expectedPaths;
+        for (const auto& entry : *entries)
+        {
+            const auto target = install::getEntryTarget(entry.name, bundle.getFileName(), bundle);
+            ASSERT_TRUE(target.has_value()) << entry.name;
+            expectedPaths.insert(target->getFullPathName());
+            EXPECT_EQ(target->isDirectory(), entry.isFolder) << entry.name;
+            if (!entry.isFolder)
+                EXPECT_EQ(target->getSize(), (juce::int64)entry.uncompressedSize) << entry.name;
+        }
+        for (const auto& item : bundle.findChildFiles(juce::File::findFilesAndDirectories, true))
+            if (item.isDirectory())
+                expectedPaths.insert(item.getFullPathName()); // folders implied by the paths
+            else
+                EXPECT_EQ(expectedPaths.count(item.getFullPathName()), 1u) << item.getFullPathName();
+    }
+    EXPECT_EQ(outsideBundles(snapshotTree(root)), siblings);
+
+    selected = {true, true, true};
+    EXPECT_TRUE(install::processSelectedFormats(selected, true, installFolders, "Ostrand"));
+    EXPECT_EQ(snapshotTree(root), siblings);
+}
+
+TEST(LeftoverScript, OnlyAFileNamedScriptShIsRemoved)
+{
+    const auto temporary = juce::File::createTempFile("vx_tmp");
+    const auto script = temporary.getChildFile("script.sh");
+
+    temporary.createDirectory();
+    install::removeLeftoverScript(temporary);
+    EXPECT_FALSE(script.exists());
+    EXPECT_EQ(temporary.getNumberOfChildFiles(juce::File::findFilesAndDirectories), 0);
+
+    script.replaceWithText("echo hi");
+    temporary.getChildFile("other.sh").replaceWithText("keep");
+    install::removeLeftoverScript(temporary);
+    EXPECT_FALSE(script.exists());
+    EXPECT_TRUE(temporary.getChildFile("other.sh").existsAsFile());
+
+    script.getChildFile("inside").create();
+    install::removeLeftoverScript(temporary);
+    EXPECT_TRUE(script.getChildFile("inside").existsAsFile());
+
+    temporary.deleteRecursively();
+}
+
+TEST(LeftoverScript, RemovedWhenTheMainComponentIsDestroyed)
+{
+    ScopedWinePrefix prefix;
+    const auto temporary = prefix.folder.getChildFile("tmp");
+    temporary.getChildFile("script.sh").create();
+    const auto previous = juce::SystemStats::getEnvironmentVariable("TMPDIR", {});
+    ::setenv("TMPDIR", temporary.getFullPathName().toRawUTF8(), 1);
+    {
+        MainComponent main;
+        EXPECT_TRUE(temporary.getChildFile("script.sh").existsAsFile());
+    }
+    EXPECT_FALSE(temporary.getChildFile("script.sh").exists());
+    if (previous.isNotEmpty())
+        ::setenv("TMPDIR", previous.toRawUTF8(), 1);
+    else
+        ::unsetenv("TMPDIR");
+}
