@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# The real installer driven like a user: on an X server of its own (run-with-xvfb.sh) with
+# a scratch Wine prefix, xdotool clicks CLAP and INSTALL, shift-clicks INSTALL to
+# uninstall, opens and closes the licence and support panels, and closes the window the
+# way a window manager's close button does. Files are checked on the prefix's drive,
+# what the window shows at the worked example's points (600 x 600, u = 6) in screenshots,
+# which stay in the artefact folder.
+#   run-with-xvfb.sh interaction.sh <vx_installer> <wm_stand_in> <artefact folder>
+set -euo pipefail
+usage="usage: interaction.sh <vx_installer> <wm_stand_in> <artefact folder>"
+exe=$(realpath "${1:?$usage}")
+wm_stand_in=$(realpath "${2:?$usage}")
+artefacts=${3:?$usage}
+[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: run under tests/support/run-with-xvfb.sh" >&2; exit 2; }
+mkdir -p "$artefacts"
+rm -f "$artefacts"/*.png
+
+work=$(mktemp -d)
+export WINEPREFIX="$work/prefix"
+maker_folder="$WINEPREFIX/drive_c/ProgramData/Audio Tarvosk"
+settings_file="$maker_folder/PluginManagerSettings.txt"
+clap_bundle="$WINEPREFIX/drive_c/Program Files/Common Files/CLAP/Ostrand.clap"
+mkdir -p "$maker_folder"
+
+app_pid=""
+stop() {
+    local status=$?
+    if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
+        kill "$app_pid" 2>/dev/null || true
+        wait "$app_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+    exit "$status"
+}
+trap stop EXIT
+
+failures=0
+# check WHAT COMMAND...: reports the outcome of one check and counts the failures.
+check() {
+    local what=$1
+    shift
+    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+}
+
+# within SECONDS COMMAND...: true as soon as the command succeeds, false after SECONDS.
+within() {
+    local end=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+
+# Screenshot of the window's client area into the artefact folder as $1.png.
+shoot() {
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$artefacts/$1.png"
+}
+
+# pixel_near SHOT X Y R G B [TOLERANCE]: the shot's pixel at (X, Y) within TOLERANCE
+# (default 3) levels of R G B.
+pixel_near() {
+    local r g b t=${7:-3}
+    read -r r g b <<<"$(convert "$artefacts/$1.png" -format \
+        "%[fx:round(255*p{$2,$3}.r)] %[fx:round(255*p{$2,$3}.g)] %[fx:round(255*p{$2,$3}.b)]" info:)"
+    if ((r - $4 <= t && $4 - r <= t && g - $5 <= t && $5 - g <= t && b - $6 <= t && $6 - b <= t)); then
+        return 0
+    fi
+    echo "     pixel ($2, $3) of $1.png is $r $g $b, expected $4 $5 $6"
+    return 1
+}
+
+# brightest SHOT W H X Y: the highest red level in the rectangle (W x H at X, Y).
+brightest() {
+    convert "$artefacts/$1.png" -crop "${2}x${3}+${4}+${5}" +repage -format "%[fx:round(255*maxima.r)]" info:
+}
+has_text() { [ "$(brightest "$@")" -ge 120 ]; }
+is_blank() { [ "$(brightest "$@")" -le 20 ]; }
+
+# click X Y: a left click at the window's point (X, Y); the pointer stays there.
+click() {
+    xdotool mousemove --window "$window" "$1" "$2" click 1
+    sleep 0.4
+}
+
+# The card has begun to fade when the screenshot is taken: its colours are a little off.
+fading=16
+# After a run the card fades for three seconds; the next checks want it gone.
+wait_for_fade() { sleep 3.5; }
+
+# The window's points of the controls (centres, from the layout at 600 x 600).
+clap_tile="441 210"
+install_tile="546 471"
+eula_tile="54 471"
+support_tile="261 471"
+close_control="552 33"
+
+# Colours on the background 111111, as the renderer blends them.
+background="17 17 17"
+black="0 0 0"
+yellow="211 197 95"        # D3C55F, a selected row's outline
+row_idle="70 69 69"        # AAA6A6 at 89, a row not installed
+installed_idle="1 134 195" # 0094D8 at 230, an installed row away from the pointer
+tile_idle="93 91 91"       # AAA6A6 at 128
+success_green="40 201 55"  # the success icon's disc
+warning_orange="255 170 0" # the warning icon's disc
+
+# Without a window manager nothing makes the atoms a close request needs.
+"$wm_stand_in" prepare
+"$exe" >"$work/installer.log" 2>&1 &
+app_pid=$!
+window=""
+find_window() { window=$(xdotool search --name '^vx_installer$' 2>/dev/null | head -n 1); [ -n "$window" ]; }
+within 10 find_window || { echo "no window named vx_installer appeared"; exit 1; }
+sleep 0.5
+
+# The settings file with the default folders, written at the first start.
+check "settings file written at start" within 5 test -f "$settings_file"
+expected_settings="$work/expected-settings.txt"
+indent=$(printf '%24s' '')
+{
+    printf '<?xml version="1.0" encoding="UTF-8"?>\r\n\r\n'
+    printf '<Plugin_Manager_Settings Important_Note:="These are the paths that all Audio Tarvosk installers will use for their respective formats. Edit them to personal taste, but keep in mind that some formats have specific homes. Use this feature at your own risk; follow the naming and separator conventions exactly as you see them, or you could end up with unintended consequences. If you delete this file, the next time you run the Plugin Manager for any VX product, a new one with the default locations will be written."\r\n'
+    printf '%s CLAP_Path="C:\\Program Files\\Common Files\\CLAP" VST3_Path="C:\\Program Files\\Common Files\\VST3"\r\n' "$indent"
+    printf '%s AAX_Path="C:\\Program Files\\Common Files\\Avid\\Audio\\Plug-Ins"/>\r\n' "$indent"
+} >"$expected_settings"
+check "settings file holds exactly the default folders" cmp "$expected_settings" "$settings_file"
+
+xdotool mousemove 1279 1023
+sleep 0.3
+shoot 01-start
+check "CLAP row not installed at start" pixel_near 01-start 564 186 $row_idle
+
+click $clap_tile
+shoot 02-clap-selected
+check "CLAP row outlined once selected" pixel_near 02-clap-selected 306 210 $yellow
+
+click $install_tile
+shoot 03-result-install
+check "CLAP bundle installed" test -f "$clap_bundle"
+check "result card shown after the install" pixel_near 03-result-install 215 300 $black $fading
+check "result card shows success" pixel_near 03-result-install 275 300 $success_green $fading
+wait_for_fade
+shoot 04-clap-installed
+check "CLAP row blue once installed" pixel_near 04-clap-installed 564 186 $installed_idle
+check "CLAP row no longer selected" pixel_near 04-clap-installed 306 210 $installed_idle
+check "result card gone after its fade" pixel_near 04-clap-installed 215 300 $row_idle
+
+# Shift held over INSTALL turns it into UNINSTALL; the click removes the selected bundle.
+click $clap_tile
+xdotool mousemove --window "$window" $install_tile
+xdotool keydown shift
+sleep 0.4
+shoot 05-uninstall-caption
+xdotool click 1
+sleep 0.4
+xdotool keyup shift
+shoot 06-result-uninstall
+check "CLAP bundle removed by the shift-click" test ! -e "$clap_bundle"
+check "result card shows success of the uninstall" pixel_near 06-result-uninstall 275 300 $success_green $fading
+wait_for_fade
+shoot 07-clap-uninstalled
+check "CLAP row back to not installed" pixel_near 07-clap-uninstalled 564 186 $row_idle
+
+# Nothing selected: the run fails, and says so.
+click $install_tile
+shoot 08-result-nothing-selected
+check "result card shows failure with nothing selected" pixel_near 08-result-nothing-selected 275 300 $warning_orange $fading
+wait_for_fade
+
+click $eula_tile
+shoot 09-eula
+check "licence panel shows the licence text" has_text 09-eula 256 70 320 330
+check "licence panel covers the main screen" pixel_near 09-eula 564 186 $background
+click $close_control
+shoot 10-eula-closed
+check "licence panel closed" is_blank 10-eula-closed 256 70 320 330
+check "main screen back after the licence panel" pixel_near 10-eula-closed 564 186 $row_idle
+
+click $support_tile
+shoot 11-support
+check "support panel shows the e-mail tile" pixel_near 11-support 63 245 $tile_idle
+check "support panel shows the about text" has_text 11-support 480 60 60 420
+click $close_control
+shoot 12-support-closed
+check "support panel closed" pixel_near 12-support-closed 63 245 $background
+
+"$wm_stand_in" close "$window"
+exited() { ! kill -0 "$app_pid" 2>/dev/null; }
+if within 10 exited; then
+    status=0
+    wait "$app_pid" || status=$?
+    app_pid=""
+    check "installer ended with status 0 after the window closed" test "$status" -eq 0
+else
+    check "installer ended after the window closed" false
+fi
+
+echo "screenshots: $artefacts"
+if [ "$failures" -ne 0 ]; then
+    echo "$failures checks failed"
+    exit 1
+fi
+echo "all checks passed"
