@@ -49,7 +49,8 @@ int main(int argc, char** argv)
     bool ok = true;
     if (prepare)
     {
-        ok = XInternAtom(display, "WM_PROTOCOLS", False) != 0 && XInternAtom(display, "WM_DELETE_WINDOW", False) != 0;
+        ok = XInternAtom(display, "WM_PROTOCOLS", False) != 0 &&
+             XInternAtom(display, "WM_DELETE_WINDOW", False) != 0;
     }
     else
     {
