@@ -69,8 +69,8 @@ protected:
         return *main;
     }
 
-    // The main component in a window of its own at the top left of the screen, with the
-    // pointer on it.
+    // The main component in a window of its own at the top left of the screen, and a
+    // pointer to move over it.
     MainComponent& startOnDesktop()
     {
         testing_support::warpPointer({1200, 1000}); // away from where the window appears
