@@ -10,6 +10,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${VX_WINDOWS_BUILD_DIR:-build-win}
+# Two compile jobs at most: the build machines have two cores, shared.
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2}
 start=$SECONDS
 
 tools/install-deps.sh windows

@@ -1,38 +1,59 @@
 #!/usr/bin/env bash
 # Runs the Windows build of vx_installer under Wine on a private X server and checks
-# it from the outside, as a user would see it.
+# it from the outside, as a user would see it: windows, files and screenshots, no test
+# hooks in the program.
 #
-#   tests/wine/run_wine_tests.sh <vx_installer.exe> <artefacts-folder>
+#   tests/wine/run_wine_tests.sh <vx_installer.exe> <artefacts-folder> [<linux vx_installer>]
 #
-# Every run uses a fresh Wine prefix in a temporary folder and an Xvfb on a free
-# display; both are torn down on exit, whatever happens. Screenshots and Wine's
-# output land in the artefacts folder.
+# One fresh Wine prefix (unpacked from a cached `wineboot --init` template) and one Xvfb
+# on a free display serve three program starts, in this order:
+#   1. under Wine, without the maker folder C:\ProgramData\Audio Tarvosk;
+#   2. under Wine, with the maker folder created beforehand: settings file, installs and
+#      uninstalls through the window, module versions read by Wine;
+#   3. the Linux build (when given) on the same prefix: same settings, same install state.
+# Both are torn down on exit, whatever happens. Screenshots and the programs' output
+# land in the artefacts folder.
 #
-# Adding a check: write a function check_<name> that returns non-zero (after
-# printing why) on failure and append "<name>" to the right list below: SESSION_CHECKS
-# run in order against the one running program, after it has shown its window and
-# before it is closed. Helpers for checks: wait_for, screenshot, window_id, wine_path,
-# window_geometry, crop_window, window_colours, window_shows_content, and the variables
-# WINEPREFIX, DRIVE_C, ARTEFACTS, WORK (scratch), APP_WINDOW, APP_PID.
+# Adding a check: write a function check_<name> that returns non-zero (after printing
+# why) on failure and append "<name>" to the list of the start it belongs to below.
+# Checks run in order against the one running program, in this shell, so they can hand
+# state on. Helpers for checks: wait_for, screenshot, window_id, wine_path,
+# window_geometry, crop_window, window_colours, window_shows_content, click_control,
+# shift_click_control, caption, wait_for_rows, and the variables WINEPREFIX, DRIVE_C,
+# ARTEFACTS, WORK (scratch), APP_WINDOW, APP_PID.
 #
 # Prints PASS/FAIL per check and a closing "N passed, N failed" line; exits non-zero
 # when anything failed.
 set -uo pipefail
 
-SESSION_CHECKS=(window_appears window_is_painted repaints_after_resize)
-# The closing check always runs last: it needs the program to still be running.
-CLOSING_CHECK=closes_with_alt_f4
+WINE_FIRST_START_CHECKS=(
+    window_appears window_is_painted repaints_after_resize no_settings_file_without_maker_folder
+    closes_with_alt_f4)
+WINE_SECOND_START_CHECKS=(
+    window_appears settings_file_written clap_click_installs shift_click_uninstalls_clap
+    select_all_installs_every_format wine_reads_module_versions shift_click_uninstalls_aax
+    closes_with_alt_f4)
+NATIVE_START_CHECKS=(window_appears native_keeps_settings_file native_shows_same_install_state)
 
-EXE="${1:?usage: $0 <vx_installer.exe> <artefacts-folder>}"
-ARTEFACTS="${2:?usage: $0 <vx_installer.exe> <artefacts-folder>}"
+usage="usage: $0 <vx_installer.exe> <artefacts-folder> [<linux vx_installer>]"
+EXE="${1:?$usage}"
+ARTEFACTS="${2:?$usage}"
+NATIVE_EXE="${3:-}"
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 [[ -f "$EXE" ]] || { echo "run_wine_tests: no such file: $EXE" >&2; exit 2; }
-EXE="$(cd "$(dirname "$EXE")" && pwd)/$(basename "$EXE")"
+[[ -z "$NATIVE_EXE" || -f "$NATIVE_EXE" ]] || { echo "run_wine_tests: no such file: $NATIVE_EXE" >&2; exit 2; }
+EXE="$(absolute "$EXE")"
+[[ -z "$NATIVE_EXE" ]] || NATIVE_EXE="$(absolute "$NATIVE_EXE")"
+HERE="$(cd "$(dirname "$0")" && pwd)"
 mkdir -p "$ARTEFACTS" || exit 2
 ARTEFACTS="$(cd "$ARTEFACTS" && pwd)"
+rm -f "$ARTEFACTS"/*.png "$ARTEFACTS"/*.log "$ARTEFACTS"/*.txt
 
-for tool in wine wineboot wineserver Xvfb xdotool import convert compare timeout; do
+for tool in wine wineboot wineserver Xvfb xdotool import convert compare timeout tar \
+    x86_64-w64-mingw32-gcc-posix; do
     command -v "$tool" >/dev/null || {
-        echo "run_wine_tests: '$tool' not found (packages wine wine64 xvfb xdotool imagemagick coreutils)" >&2
+        echo "run_wine_tests: '$tool' not found (packages wine wine64 xvfb xdotool imagemagick" \
+            "gcc-mingw-w64-x86-64-posix; tools/install-deps.sh windows)" >&2
         exit 2
     }
 done
@@ -41,6 +62,8 @@ done
 PREFIX_TIMEOUT=180
 WINDOW_TIMEOUT=60
 EXIT_TIMEOUT=30
+FILE_TIMEOUT=30
+ROWS_TIMEOUT=15
 
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/vx-wine-tests.XXXXXX")"
 export WINEPREFIX="$WORK/prefix"
@@ -49,9 +72,13 @@ export WINEDEBUG=-all
 # No Mono or Gecko installer prompts: the program needs neither.
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 DRIVE_C="$WINEPREFIX/drive_c"
+# The programs run here: a path wrongly resolved against the working folder lands in it.
+mkdir -p "$WORK/cwd"
+PREFIX_CACHE="${VX_WINE_PREFIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vx_installer/wine-prefix}"
 XVFB_PID=""
 APP_PID=""
 APP_WINDOW=""
+START_TIME=$SECONDS
 
 cleanup() {
     if [[ -n "$APP_PID" ]] && kill -0 "$APP_PID" 2>/dev/null; then
@@ -69,6 +96,36 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+
+# ---------------------------------------------------------------------------------------
+# What the program is expected to write and install
+
+MAKER_FOLDER='C:\ProgramData\Audio Tarvosk'
+SETTINGS_FILE='C:\ProgramData\Audio Tarvosk\PluginManagerSettings.txt'
+
+# The settings file a first start writes: five lines ended by CR LF, the note and the
+# default folders in the order CLAP, VST3, AAX, wrapped after 60 characters of attributes.
+expected_settings_file() {
+    local indent
+    indent="$(printf '%24s' '')"
+    printf '%s\r\n' \
+        '<?xml version="1.0" encoding="UTF-8"?>' \
+        '' \
+        '<Plugin_Manager_Settings Important_Note:="These are the paths that all Audio Tarvosk installers will use for their respective formats. Edit them to personal taste, but keep in mind that some formats have specific homes. Use this feature at your own risk; follow the naming and separator conventions exactly as you see them, or you could end up with unintended consequences. If you delete this file, the next time you run the Plugin Manager for any VX product, a new one with the default locations will be written."' \
+        "$indent"' CLAP_Path="C:\Program Files\Common Files\CLAP" VST3_Path="C:\Program Files\Common Files\VST3"' \
+        "$indent"' AAX_Path="C:\Program Files\Common Files\Avid\Audio\Plug-Ins"/>'
+}
+
+# Bundles and the plug-in modules inside them, per format, at the default folders.
+declare -A BUNDLES=(
+    [VST3]='C:\Program Files\Common Files\VST3\Ostrand.vst3'
+    [CLAP]='C:\Program Files\Common Files\CLAP\Ostrand.clap'
+    [AAX]='C:\Program Files\Common Files\Avid\Audio\Plug-Ins\Ostrand.aaxplugin')
+declare -A MODULES=(
+    [VST3]="${BUNDLES[VST3]}"'\Contents\x86_64-win\Ostrand.vst3'
+    [CLAP]="${BUNDLES[CLAP]}"
+    [AAX]="${BUNDLES[AAX]}"'\Contents\x64\Ostrand.aaxplugin')
+MODULE_VERSION=1.2.0.0
 
 # ---------------------------------------------------------------------------------------
 # Helpers
@@ -101,7 +158,8 @@ wine_path() {
     echo "$DRIVE_C/${rest//\\//}" | sed 's|//*|/|g'
 }
 
-# The program's window as "X Y W H" (root coordinates).
+# The program's window as "X Y W H" (root coordinates). Xvfb runs no window manager, so
+# the window is the client area.
 window_geometry() {
     local geometry
     geometry="$(xdotool getwindowgeometry --shell "$APP_WINDOW" 2>/dev/null)" || return 1
@@ -116,17 +174,136 @@ crop_window() {
     convert "$1" -crop "${w}x${h}+${x}+${y}" +repage "$2"
 }
 
-# ---------------------------------------------------------------------------------------
-# Checks against the running program
+# The controls clicked below, by the centre of their bounds in the 600 x 600 window.
+declare -A CONTROL_CENTRES=(
+    [VST3]="159 210" [CLAP]="441 210" [AAX]="159 282" [SELECT_ALL]="528 147" [INSTALL]="546 471")
 
-check_window_appears() {
-    local id=""
-    wait_for "$WINDOW_TIMEOUT" eval 'id="$(window_id)"; [[ -n "$id" ]]' || {
-        echo "no visible window named vx_installer within ${WINDOW_TIMEOUT} s"
-        kill -0 "$APP_PID" 2>/dev/null || echo "(the program has exited; see $ARTEFACTS/wine-output.log)"
-        return 1
+# require_600: the control positions hold for a 600 x 600 window only.
+require_600() {
+    [[ -n "$APP_WINDOW" ]] || { echo "no window"; return 1; }
+    local x y w h
+    read -r x y w h <<<"$(window_geometry)"
+    [[ "${w}x${h}" == 600x600 ]] || { echo "window is ${w}x${h}, expected 600x600"; return 1; }
+}
+
+# click_control NAME: a left click in the middle of a control.
+click_control() {
+    local x y
+    read -r x y <<<"${CONTROL_CENTRES[$1]}"
+    xdotool mousemove --window "$APP_WINDOW" "$x" "$y" && sleep 0.2 && xdotool click 1 && sleep 0.2
+}
+
+# A spot of the window where no control is: the pointer rests there while shift is down.
+NEUTRAL_SPOT="450 300"
+
+# caption NAME: a screenshot in $WORK/NAME-screen.png and the window's INSTALL (or
+# UNINSTALL) caption cut out of it to $WORK/NAME-caption.png.
+caption() {
+    import -window root "$WORK/$1-screen.png" 2>>"$ARTEFACTS/import.log" &&
+        crop_window "$WORK/$1-screen.png" "$WORK/$1.png" &&
+        convert "$WORK/$1.png" -crop 100x24+496+502 +repage "$WORK/$1-caption.png"
+}
+
+same_image() { [[ "$(compare -metric AE "$1" "$2" null: 2>&1)" == 0 ]]; }
+
+# steady_caption NAME: the caption looks the same in two screenshots in a row (nothing is
+# fading over it); leaves it in $WORK/NAME-caption.png.
+steady_caption() {
+    caption "$1-first" && sleep 0.2 && caption "$1" &&
+        same_image "$WORK/$1-first-caption.png" "$WORK/$1-caption.png"
+}
+
+# caption_differs NAME REFERENCE / caption_matches NAME REFERENCE: a steady caption,
+# unlike or like the caption image REFERENCE.
+caption_differs() { steady_caption "$1" && ! same_image "$WORK/$1-caption.png" "$2"; }
+caption_matches() { steady_caption "$1" && same_image "$WORK/$1-caption.png" "$2"; }
+
+# shift_click_control NAME: a click on a control with shift held. The program follows
+# shift through key events, which reach the focused window only, and the component
+# under the pointer: so the window gets the focus and the pointer rests on it when shift
+# goes down. The INSTALL caption must change while shift is held (to UNINSTALL) and be
+# back once shift is released: the next plain click installs again.
+shift_click_control() {
+    local x y status=0
+    read -r x y <<<"$NEUTRAL_SPOT"
+    xdotool windowfocus --sync "$APP_WINDOW" 2>/dev/null || xdotool windowfocus "$APP_WINDOW"
+    xdotool mousemove --window "$APP_WINDOW" "$x" "$y"
+    wait_for 10 steady_caption shift-up || { echo "the INSTALL caption does not settle"; return 1; }
+    cp "$WORK/shift-up-caption.png" "$WORK/install-caption.png"
+
+    xdotool keydown shift
+    wait_for 5 caption_differs shift-down "$WORK/install-caption.png" || {
+        echo "the caption stays INSTALL while shift is held: the key does not reach the program"
+        status=1
     }
-    APP_WINDOW="$id"
+    cp "$WORK/shift-down-screen.png" "$ARTEFACTS/shift-held.png" 2>/dev/null
+    click_control "$1" || status=1
+    xdotool keyup shift
+
+    xdotool mousemove --window "$APP_WINDOW" "$x" "$y"
+    wait_for 10 caption_matches shift-released "$WORK/install-caption.png" || {
+        echo "the caption is not INSTALL again after shift was released"
+        status=1
+    }
+    return $status
+}
+
+# The pointer off the window, so that no control shows its hover state.
+park_pointer() { xdotool mousemove 0 0; }
+
+# Where the format rows are in the 600 x 600 window (left, top; each 270 x 60).
+FORMAT_ROWS=("VST3 24 180" "CLAP 306 180" "AAX 24 252")
+
+# fill_kind R G B: "blue" for the fill of an installed format's row, #0094d8 (opaque
+# under the pointer, else at 85 % or more over the background #111111); "grey" for the
+# translucent neutral grey of a format that is not installed; "other" for anything else
+# (a row covered by a panel, or not painted).
+fill_kind() {
+    awk -v r="$1" -v g="$2" -v b="$3" '
+        function near(value, want) { return value - want <= 6 && want - value <= 6 }
+        BEGIN {
+            for (a = 0.85; a <= 1.0001; a += 0.005)
+                if (near(r, (1 - a) * 17) && near(g, a * 148 + (1 - a) * 17) && near(b, a * 216 + (1 - a) * 17)) {
+                    print "blue"; exit
+                }
+            max = r > g ? (r > b ? r : b) : (g > b ? g : b)
+            min = r < g ? (r < b ? r : b) : (g < b ? g : b)
+            print (max - min <= 8 && min >= 40 && max <= 140) ? "grey" : "other"
+        }'
+}
+
+# row_states IMAGE: what each format row shows in IMAGE (the 600 x 600 window), as
+# "VST3=blue CLAP=grey AAX=grey". The fill is the most common colour at the row's right
+# end, where neither icon nor text is drawn.
+row_states() {
+    local row name x y colour states=()
+    for row in "${FORMAT_ROWS[@]}"; do
+        read -r name x y <<<"$row"
+        colour="$(convert "$1" -crop "50x40+$((x + 210))+$((y + 10))" +repage -depth 8 -format '%c' \
+            histogram:info:- | sort -rn | head -n 1 |
+            sed -n 's/^[^(]*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p')"
+        # shellcheck disable=SC2086 # three numbers
+        states+=("$name=$(fill_kind ${colour:-0 0 0})")
+    done
+    echo "${states[*]}"
+}
+
+# rows_are NAME EXPECTED: screenshot NAME shows the rows EXPECTED; sets ROWS_SEEN.
+ROWS_SEEN=""
+rows_are() {
+    local shot
+    shot="$(screenshot "$1")" && crop_window "$shot" "$WORK/$1.png" || return 1
+    ROWS_SEEN="$(row_states "$WORK/$1.png")"
+    [[ "$ROWS_SEEN" == "$2" ]]
+}
+
+# wait_for_rows NAME EXPECTED: the window comes to show the rows EXPECTED (after a result
+# panel has faded, for example); the last screenshot is kept as artefact NAME.
+wait_for_rows() {
+    park_pointer
+    wait_for "$ROWS_TIMEOUT" rows_are "$1" "$2" && return 0
+    echo "rows show '$ROWS_SEEN', expected '$2' (see $ARTEFACTS/$1.png)"
+    return 1
 }
 
 # window_colours NAME: screenshot NAME, cut out the window, print its number of colours.
@@ -141,7 +318,29 @@ window_shows_content() {
     colours="$(window_colours "$1")" && ((colours > 16))
 }
 
-# The first frame is drawn: the window is not one flat colour.
+# settings_fingerprint: size, modification time (ns) and hash of the settings file.
+settings_fingerprint() {
+    local file
+    file="$(wine_path "$SETTINGS_FILE")"
+    [[ -f "$file" ]] || return 1
+    echo "$(stat -c '%s %y' "$file") $(sha256sum <"$file" | cut -d ' ' -f 1)"
+}
+
+# ---------------------------------------------------------------------------------------
+# Checks against the running program
+
+check_window_appears() {
+    local id=""
+    wait_for "$WINDOW_TIMEOUT" eval 'id="$(window_id)"; [[ -n "$id" ]]' || {
+        echo "no visible window named vx_installer within ${WINDOW_TIMEOUT} s"
+        kill -0 "$APP_PID" 2>/dev/null || echo "(the program has exited; see $ARTEFACTS/*-output.log)"
+        return 1
+    }
+    APP_WINDOW="$id"
+}
+
+# The first frame is drawn: the window is not one flat colour. The screenshot
+# main-window.png is the artefact that shows it.
 check_window_is_painted() {
     [[ -n "$APP_WINDOW" ]] || { echo "no window"; return 1; }
     wait_for 20 window_shows_content main-window ||
@@ -168,6 +367,8 @@ check_repaints_after_resize() {
     wait_for 10 shrunk_window_repainted && painted=1
     colours="$(convert "$WORK/window-shrunk.png" -format '%k' info:)"
     xdotool windowsize "$APP_WINDOW" "$w" "$h"
+    wait_for 10 eval '[[ "$(window_geometry)" == "$x $y $w $h" ]]' ||
+        { echo "window did not grow back to ${w}x${h}: $(window_geometry)"; return 1; }
     ((painted)) || {
         echo "shrunk window ($colours colours) is a flat fill or the old frame: repaints stalled"
         return 1
@@ -179,6 +380,89 @@ shrunk_window_repainted() {
     local diff
     diff="$(compare -metric AE "$WORK/stale.png" "$WORK/window-shrunk.png" null: 2>&1)"
     [[ "$diff" =~ ^[0-9]+$ ]] && ((diff > 0))
+}
+
+# Without the maker folder the program writes no settings file, creates no folder for
+# it and writes none elsewhere. (The window is up, so the start-up load has run.)
+check_no_settings_file_without_maker_folder() {
+    local maker stray
+    maker="$(wine_path "$MAKER_FOLDER")"
+    [[ ! -e "$maker" ]] || { echo "the program created $MAKER_FOLDER"; return 1; }
+    stray="$(find "$DRIVE_C" "$WORK/cwd" -name 'PluginManagerSettings*' 2>/dev/null)"
+    [[ -z "$stray" ]] || { echo "settings file written without the maker folder: $stray"; return 1; }
+}
+
+# With the maker folder there and no settings file, the first start writes it, byte
+# for byte as expected_settings_file spells it out.
+check_settings_file_written() {
+    local file
+    file="$(wine_path "$SETTINGS_FILE")"
+    wait_for 5 test -f "$file" || { echo "no $SETTINGS_FILE"; return 1; }
+    expected_settings_file >"$WORK/expected-settings.txt"
+    cp "$file" "$ARTEFACTS/PluginManagerSettings.txt"
+    cmp "$WORK/expected-settings.txt" "$file" || {
+        echo "$SETTINGS_FILE differs from the expected bytes; written (cat -A):"
+        cat -A "$file" | cut -c 1-100
+        return 1
+    }
+}
+
+# Click CLAP (selects it), click INSTALL: the CLAP bundle appears and its row turns blue.
+check_clap_click_installs() {
+    require_600 || return 1
+    click_control CLAP && click_control INSTALL
+    wait_for "$FILE_TIMEOUT" test -f "$(wine_path "${BUNDLES[CLAP]}")" ||
+        { echo "no ${BUNDLES[CLAP]} ${FILE_TIMEOUT} s after INSTALL"; return 1; }
+    wait_for_rows clap-installed "VST3=grey CLAP=blue AAX=grey"
+}
+
+# Select CLAP again and shift-click INSTALL: the bundle goes, the row turns grey.
+check_shift_click_uninstalls_clap() {
+    require_600 || return 1
+    click_control CLAP && shift_click_control INSTALL
+    wait_for "$FILE_TIMEOUT" eval '[[ ! -e "$(wine_path "${BUNDLES[CLAP]}")" ]]' ||
+        { echo "${BUNDLES[CLAP]} still there ${FILE_TIMEOUT} s after a shift-click on INSTALL"; return 1; }
+    wait_for_rows clap-uninstalled "VST3=grey CLAP=grey AAX=grey"
+}
+
+# SELECT ALL, INSTALL: every format's module is there and every row is blue.
+check_select_all_installs_every_format() {
+    require_600 || return 1
+    click_control SELECT_ALL && click_control INSTALL
+    local format missing
+    for format in VST3 CLAP AAX; do
+        wait_for "$FILE_TIMEOUT" test -f "$(wine_path "${MODULES[$format]}")" || missing+=" ${MODULES[$format]}"
+    done
+    [[ -z "${missing:-}" ]] || { echo "not installed:$missing"; return 1; }
+    wait_for_rows all-installed "VST3=blue CLAP=blue AAX=blue"
+}
+
+# Wine's GetFileVersionInfoW/VerQueryValueW read the version of every installed module:
+# a check of the modules' version resources by a reader that is not the program's.
+check_wine_reads_module_versions() {
+    local probe="$WORK/file_version.exe" format paths=() versions expected=""
+    x86_64-w64-mingw32-gcc-posix -municode -O2 -Wall -o "$probe" "$HERE/file_version.c" -lversion ||
+        { echo "cannot build $HERE/file_version.c"; return 1; }
+    for format in VST3 CLAP AAX; do
+        paths+=("${MODULES[$format]}")
+        expected+="$MODULE_VERSION"$'\n'
+    done
+    versions="$(cd "$WORK/cwd" && timeout 60 wine "$probe" "${paths[@]}" | tr -d '\r')" ||
+        { echo "file_version.exe failed: got '$versions'"; return 1; }
+    [[ "$versions"$'\n' == "$expected" ]] ||
+        { echo "Wine reads versions '${versions//$'\n'/ }' for ${paths[*]}, expected $MODULE_VERSION each"; return 1; }
+}
+
+# Leaves a mixed state for the Linux build to show: VST3 and CLAP installed, AAX not.
+check_shift_click_uninstalls_aax() {
+    require_600 || return 1
+    click_control AAX && shift_click_control INSTALL
+    wait_for "$FILE_TIMEOUT" eval '[[ ! -e "$(wine_path "${BUNDLES[AAX]}")" ]]' ||
+        { echo "${BUNDLES[AAX]} still there ${FILE_TIMEOUT} s after a shift-click on INSTALL"; return 1; }
+    [[ -f "$(wine_path "${MODULES[VST3]}")" && -f "$(wine_path "${MODULES[CLAP]}")" ]] ||
+        { echo "uninstalling AAX removed another format"; return 1; }
+    wait_for_rows wine-final "VST3=blue CLAP=blue AAX=grey" || return 1
+    WINE_FINAL_ROWS="$ROWS_SEEN"
 }
 
 # Alt+F4 closes the window and the program ends with exit code 0.
@@ -196,13 +480,29 @@ check_closes_with_alt_f4() {
     ((code == 0)) || { echo "program exited with code $code"; return 1; }
 }
 
+# The Linux build reads the settings file the Windows program wrote and leaves it as it
+# is: same bytes, same modification time.
+check_native_keeps_settings_file() {
+    local after
+    after="$(settings_fingerprint)" || { echo "$SETTINGS_FILE is gone"; return 1; }
+    [[ "$after" == "$SETTINGS_BEFORE_NATIVE" ]] ||
+        { echo "settings file changed: before '$SETTINGS_BEFORE_NATIVE', after '$after'"; return 1; }
+}
+
+# The Linux build shows the install state the Windows program left: the same rows blue.
+check_native_shows_same_install_state() {
+    [[ -n "${WINE_FINAL_ROWS:-}" ]] || { echo "no final rows from the run under Wine to compare with"; return 1; }
+    require_600 || return 1
+    wait_for_rows native "$WINE_FINAL_ROWS"
+}
+
 # ---------------------------------------------------------------------------------------
 # Runner
 
 PASSED=0
 FAILED=0
 finish() {
-    echo "run_wine_tests: $PASSED passed, $FAILED failed"
+    echo "run_wine_tests: $PASSED passed, $FAILED failed in $((SECONDS - START_TIME)) s"
     ((FAILED == 0))
     exit
 }
@@ -213,6 +513,61 @@ setup_failed() {
     finish
 }
 
+# run_checks LABEL CHECK...: runs the checks in order against the running program.
+run_checks() {
+    local label="$1" name out
+    shift
+    for name in "$@"; do
+        out="$(mktemp "$WORK/check.XXXXXX")"
+        if "check_$name" >"$out" 2>&1; then
+            echo "PASS [$label] $name"
+            PASSED=$((PASSED + 1))
+        else
+            echo "FAIL [$label] $name: $(tr '\n' ' ' <"$out")"
+            FAILED=$((FAILED + 1))
+        fi
+    done
+}
+
+# stop_program: ends the program if a check left it running.
+stop_program() {
+    if [[ -n "$APP_PID" ]]; then
+        kill "$APP_PID" 2>/dev/null
+        wait "$APP_PID" 2>/dev/null
+    fi
+    APP_PID=""
+    APP_WINDOW=""
+    wait_for 10 eval '[[ -z "$(window_id)" ]]'
+}
+
+start_under_wine() {
+    echo "--- start under Wine: $1" >>"$ARTEFACTS/wine-output.log"
+    (cd "$WORK/cwd" && exec wine "$EXE") >>"$ARTEFACTS/wine-output.log" 2>&1 &
+    APP_PID=$!
+}
+
+# The prefix: unpacked from a template made once per Wine version with `wineboot --init`
+# and kept as a tar in the cache (making one takes about 12 s, unpacking about 2 s).
+make_prefix() {
+    local key template
+    key="$(wine --version 2>/dev/null | tr -c 'A-Za-z0-9._+-' '_')$WINEARCH"
+    template="$PREFIX_CACHE/$key.tar"
+    mkdir -p "$WINEPREFIX"
+    if [[ -f "$template" ]] && tar -xf "$template" -C "$WINEPREFIX"; then
+        return 0
+    fi
+    rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
+    timeout "$PREFIX_TIMEOUT" wineboot --init >"$ARTEFACTS/wineboot.log" 2>&1 || return 1
+    timeout "$PREFIX_TIMEOUT" wineserver -w || return 1
+    # Templates of other Wine versions are of no use any more. Written under a temporary
+    # name first, so that a parallel run never unpacks half a template.
+    if mkdir -p "$PREFIX_CACHE" 2>/dev/null; then
+        find "$PREFIX_CACHE" -maxdepth 1 -name '*.tar' ! -name "$key.tar" -delete
+        tar -cf "$template.$$" -C "$WINEPREFIX" . && mv "$template.$$" "$template" ||
+            { rm -f "$template.$$"; echo "run_wine_tests: cannot cache the prefix in $PREFIX_CACHE" >&2; }
+    fi
+}
+
 # X server on a free display, chosen by the server itself.
 exec 3>"$WORK/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$ARTEFACTS/xvfb.log" 2>&1 &
@@ -221,24 +576,26 @@ exec 3>&-
 wait_for 10 test -s "$WORK/display" || setup_failed "Xvfb did not start (see $ARTEFACTS/xvfb.log)"
 export DISPLAY=":$(head -n 1 "$WORK/display")"
 
-# Fresh prefix.
-timeout "$PREFIX_TIMEOUT" wineboot --init >"$ARTEFACTS/wineboot.log" 2>&1 ||
-    setup_failed "wineboot --init failed or timed out (see $ARTEFACTS/wineboot.log)"
-timeout "$PREFIX_TIMEOUT" wineserver -w || setup_failed "wineserver -w did not return"
-[[ -d "$DRIVE_C" ]] || setup_failed "no drive_c in $WINEPREFIX"
+make_prefix || setup_failed "no Wine prefix: wineboot --init failed or timed out (see $ARTEFACTS/wineboot.log)"
+[[ -d "$DRIVE_C/ProgramData" ]] || setup_failed "no drive_c/ProgramData in $WINEPREFIX"
+echo "run_wine_tests: prefix ready after $((SECONDS - START_TIME)) s"
 
-wine "$EXE" >"$ARTEFACTS/wine-output.log" 2>&1 &
-APP_PID=$!
+start_under_wine "no maker folder"
+run_checks "wine, no maker folder" "${WINE_FIRST_START_CHECKS[@]}"
+stop_program
 
-for name in "${SESSION_CHECKS[@]}" "$CLOSING_CHECK"; do
-    # Checks run in this shell so that they can hand state (APP_WINDOW, APP_PID) on.
-    out="$(mktemp "$WORK/check.XXXXXX")"
-    if "check_$name" >"$out" 2>&1; then
-        echo "PASS $name"
-        PASSED=$((PASSED + 1))
-    else
-        echo "FAIL $name: $(tr '\n' ' ' <"$out")"
-        FAILED=$((FAILED + 1))
-    fi
-done
+mkdir -p "$(wine_path "$MAKER_FOLDER")"
+start_under_wine "maker folder there"
+run_checks "wine, maker folder" "${WINE_SECOND_START_CHECKS[@]}"
+stop_program
+
+if [[ -n "$NATIVE_EXE" ]]; then
+    SETTINGS_BEFORE_NATIVE="$(settings_fingerprint)"
+    (cd "$WORK/cwd" && exec "$NATIVE_EXE") >"$ARTEFACTS/native-output.log" 2>&1 &
+    APP_PID=$!
+    run_checks "linux build, same prefix" "${NATIVE_START_CHECKS[@]}"
+    stop_program
+else
+    echo "SKIP [linux build, same prefix]: no Linux build given"
+fi
 finish
