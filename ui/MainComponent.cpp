@@ -23,7 +23,10 @@ using namespace catalogue;
 namespace
 {
 // Layout rounds to the nearest integer, ties to even.
-int toPixels(float value) { return static_cast<int>(std::nearbyint(value)); }
+int toPixels(float value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
 
 juce::Rectangle<int> scaledBounds(float u, float x, float y, float w, float h)
 {

@@ -109,8 +109,9 @@ void panel_support::paint(juce::Graphics& g)
     const auto bodyFont = ui::lookAndFeelFont(*this, 3.0f * u);
 
     // A contact section: its heading, its tile with the icon, and the paragraph beside the tile.
-    const auto paintContactSection = [&](const juce::String& heading, float headingY, const juce::Button& button,
-                                         const juce::Drawable* icon, const juce::String& text)
+    const auto paintContactSection = [&](const juce::String& heading, float headingY,
+                                         const juce::Button& button, const juce::Drawable* icon,
+                                         const juce::String& text)
     {
         g.setFont(headingFont);
         g.setColour(colourText);
@@ -119,8 +120,8 @@ void panel_support::paint(juce::Graphics& g)
         g.setColour(colourTextDim);
         g.setFont(bodyFont);
         drawParagraph(g, text,
-                      {static_cast<float>(button.getX()) + 12.0f * u, static_cast<float>(button.getY()), 70.0f * u,
-                       30.0f * u});
+                      {static_cast<float>(button.getX()) + 12.0f * u, static_cast<float>(button.getY()),
+                       70.0f * u, 30.0f * u});
     };
     paintContactSection("DISCORD", 7.0f, *discordButton, discordIcon.get(), discordText);
     paintContactSection("E-MAIL", 27.0f, *mailButton, mailIcon.get(), mailText);
