@@ -3,20 +3,35 @@
 #include "catalogue/Product.h"
 #include "ui/MainComponent.h"
 
-const juce::String vx_installerApplication::getApplicationName() { return catalogue::applicationName; }
+const juce::String vx_installerApplication::getApplicationName()
+{
+    return catalogue::applicationName;
+}
 
-const juce::String vx_installerApplication::getApplicationVersion() { return catalogue::installerVersion; }
+const juce::String vx_installerApplication::getApplicationVersion()
+{
+    return catalogue::installerVersion;
+}
 
-bool vx_installerApplication::moreThanOneInstanceAllowed() { return true; }
+bool vx_installerApplication::moreThanOneInstanceAllowed()
+{
+    return true;
+}
 
 void vx_installerApplication::initialise(const juce::String&)
 {
     mainWindow = std::make_unique<MainWindow>(getApplicationName());
 }
 
-void vx_installerApplication::shutdown() { mainWindow = nullptr; }
+void vx_installerApplication::shutdown()
+{
+    mainWindow = nullptr;
+}
 
-void vx_installerApplication::systemRequestedQuit() { quit(); }
+void vx_installerApplication::systemRequestedQuit()
+{
+    quit();
+}
 
 void vx_installerApplication::anotherInstanceStarted(const juce::String&) {}
 

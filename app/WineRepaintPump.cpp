@@ -14,11 +14,15 @@ WineRepaintPump::WineRepaintPump()
         startTimerHz(60);
 }
 
-WineRepaintPump::~WineRepaintPump() { stopTimer(); }
+WineRepaintPump::~WineRepaintPump()
+{
+    stopTimer();
+}
 
 bool WineRepaintPump::runningUnderWine()
 {
-    static const bool underWine = [] {
+    static const bool underWine = []
+    {
         const auto ntdll = GetModuleHandleW(L"ntdll.dll");
         return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
     }();

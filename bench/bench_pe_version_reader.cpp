@@ -23,7 +23,7 @@ int main(int argc, char** argv)
 {
     const juce::File module(argc > 1 ? juce::File::getCurrentWorkingDirectory().getChildFile(argv[1])
                                      : juce::File(VX_BENCH_MODULE));
-    if (! module.existsAsFile())
+    if (!module.existsAsFile())
     {
         std::fprintf(stderr, "no module at %s\n", module.getFullPathName().toRawUTF8());
         return 1;
@@ -34,7 +34,8 @@ int main(int argc, char** argv)
     std::printf("module:               %s (%lld bytes)\n", module.getFullPathName().toRawUTF8(),
                 static_cast<long long>(module.getSize()));
     std::printf("version:              %s\n", version.empty() ? "(none)" : version.c_str());
-    std::printf("bytes read per call:  %zu (budget %zu)\n", source.bytesRead(), platform::PeByteSource::readBudget);
+    std::printf("bytes read per call:  %zu (budget %zu)\n", source.bytesRead(),
+                platform::PeByteSource::readBudget);
 
     constexpr int calls = 20000;
     std::vector<double> times;

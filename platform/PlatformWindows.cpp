@@ -28,9 +28,18 @@ juce::File temporaryFolder()
     return juce::File(juce::String(buffer, static_cast<size_t>(length)));
 }
 
-juce::String readModuleVersion(const juce::File& module) { return module.getVersion(); }
+juce::String readModuleVersion(const juce::File& module)
+{
+    return module.getVersion();
+}
 
-juce::File fileFromWindowsPath(const juce::String& windowsPath) { return juce::File(windowsPath); }
+juce::File fileFromWindowsPath(const juce::String& windowsPath)
+{
+    return juce::File(windowsPath);
+}
 
-juce::String windowsPathOf(const juce::File& file) { return file.getFullPathName(); }
+juce::String windowsPathOf(const juce::File& file)
+{
+    return file.getFullPathName();
+}
 } // namespace platform

@@ -37,8 +37,8 @@ TEST(Catalogue, DisplayNameReplacesOnlyTheFirstUnderscore)
         const char* stored;
         const char* shown;
     };
-    for (const auto& c : {Case{"Ostrand", "Ostrand"}, Case{"Big_Room", "Big Room"},
-                          Case{"A_B_C", "A B_C"}, Case{"_x", " x"}, Case{"", ""}})
+    for (const auto& c : {Case{"Ostrand", "Ostrand"}, Case{"Big_Room", "Big Room"}, Case{"A_B_C", "A B_C"},
+                          Case{"_x", " x"}, Case{"", ""}})
         EXPECT_EQ(displayProductName(c.stored), juce::String(c.shown)) << c.stored;
 }
 
@@ -49,10 +49,10 @@ TEST(Catalogue, PaletteStringsParseToOpaqueColoursInAnyCase)
         juce::Colour colour;
         juce::uint32 argb;
     };
-    for (const auto& c : {Case{colourBackground, 0xFF111111}, Case{colourSurface, 0xFF171717},
-                          Case{colourText, 0xFFF5F5F5}, Case{colourTextDim, 0xFFAAA6A6},
-                          Case{colourGreen, 0xFF86CF7A}, Case{colourBlue, 0xFF0094D8},
-                          Case{colourYellow, 0xFFD3C55F}})
+    for (const auto& c :
+         {Case{colourBackground, 0xFF111111}, Case{colourSurface, 0xFF171717}, Case{colourText, 0xFFF5F5F5},
+          Case{colourTextDim, 0xFFAAA6A6}, Case{colourGreen, 0xFF86CF7A}, Case{colourBlue, 0xFF0094D8},
+          Case{colourYellow, 0xFFD3C55F}})
         EXPECT_EQ(c.colour.getARGB(), c.argb);
 
     EXPECT_EQ(parsePaletteColour("86cf7a"), parsePaletteColour("86CF7A"));
@@ -84,9 +84,9 @@ TEST(Catalogue, LicenceTextHasTheAgreedShape)
 
     // The topics in their order.
     int position = 0;
-    for (const char* topic : {"LICENSE GRANT", "RESTRICTIONS", "CONFIDENTIALITY", "LIMITED WARRANTY",
-                              "DISCLAIMER", "LIMITATION OF LIABILITY", "BETA SOFTWARE", "TERMINATION",
-                              "EXPORT CONTROL", "GOVERNING LAW"})
+    for (const char* topic :
+         {"LICENSE GRANT", "RESTRICTIONS", "CONFIDENTIALITY", "LIMITED WARRANTY", "DISCLAIMER",
+          "LIMITATION OF LIABILITY", "BETA SOFTWARE", "TERMINATION", "EXPORT CONTROL", "GOVERNING LAW"})
     {
         const int found = eulaText.indexOf(position, topic);
         EXPECT_GT(found, position) << topic;

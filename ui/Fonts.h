@@ -13,5 +13,8 @@ inline juce::Font fontFromTypeface(const juce::Typeface::Ptr& typeface, float he
     return juce::Font(typeface).withHeight(height);
 }
 
-inline juce::Font plainFont(float height) { return juce::Font(height, juce::Font::plain); }
+inline juce::Font plainFont(float height)
+{
+    return juce::Font(height, juce::Font::plain);
+}
 } // namespace ui

@@ -10,6 +10,7 @@
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
 #include "ui/Fonts.h"
+#include "ui/Icons.h"
 #include "ui/LinkLauncher.h"
 
 #include <BinaryData.h>
@@ -21,17 +22,11 @@ using namespace catalogue;
 
 namespace
 {
-// Icons are drawn in the surface colour: their pure black becomes colourSurface.
-std::unique_ptr<juce::Drawable> createIcon(const char* svgData, int svgSize)
-{
-    auto icon = juce::Drawable::createFromImageData(svgData, static_cast<size_t>(svgSize));
-    if (icon != nullptr)
-        icon->replaceColour(juce::Colours::black, colourSurface);
-    return icon;
-}
-
 // Layout rounds to the nearest integer, ties to even.
-int toPixels(float value) { return static_cast<int>(std::nearbyint(value)); }
+int toPixels(float value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
 
 juce::Rectangle<int> scaledBounds(float u, float x, float y, float w, float h)
 {
@@ -46,14 +41,14 @@ MainComponent::MainComponent()
     unit = 9.0f;
     uninstallMode = false;
 
-    formatIcons[0] = createIcon(BinaryData::icon_vst3_svg, BinaryData::icon_vst3_svgSize);
-    formatIcons[1] = createIcon(BinaryData::icon_clap_svg, BinaryData::icon_clap_svgSize);
-    formatIcons[2] = createIcon(BinaryData::icon_aax_svg, BinaryData::icon_aax_svgSize);
-    buttonIcons[0] = createIcon(BinaryData::icon_eula_svg, BinaryData::icon_eula_svgSize);
-    buttonIcons[1] = createIcon(BinaryData::icon_manual_svg, BinaryData::icon_manual_svgSize);
-    buttonIcons[2] = createIcon(BinaryData::icon_web_svg, BinaryData::icon_web_svgSize);
-    buttonIcons[3] = createIcon(BinaryData::icon_help_svg, BinaryData::icon_help_svgSize);
-    buttonIcons[4] = createIcon(BinaryData::icon_install_svg, BinaryData::icon_install_svgSize);
+    formatIcons[0] = ui::createSurfaceIcon(BinaryData::icon_vst3_svg, BinaryData::icon_vst3_svgSize);
+    formatIcons[1] = ui::createSurfaceIcon(BinaryData::icon_clap_svg, BinaryData::icon_clap_svgSize);
+    formatIcons[2] = ui::createSurfaceIcon(BinaryData::icon_aax_svg, BinaryData::icon_aax_svgSize);
+    buttonIcons[0] = ui::createSurfaceIcon(BinaryData::icon_eula_svg, BinaryData::icon_eula_svgSize);
+    buttonIcons[1] = ui::createSurfaceIcon(BinaryData::icon_manual_svg, BinaryData::icon_manual_svgSize);
+    buttonIcons[2] = ui::createSurfaceIcon(BinaryData::icon_web_svg, BinaryData::icon_web_svgSize);
+    buttonIcons[3] = ui::createSurfaceIcon(BinaryData::icon_help_svg, BinaryData::icon_help_svgSize);
+    buttonIcons[4] = ui::createSurfaceIcon(BinaryData::icon_install_svg, BinaryData::icon_install_svgSize);
 
     platformSuffix = catalogue::platformSuffix;
 

@@ -4,6 +4,7 @@
 #include "catalogue/Palette.h"
 #include "catalogue/Product.h"
 #include "platform/Platform.h"
+#include "ui/Icons.h"
 #include "ui/LinkLauncher.h"
 #include "ui/PanelPainting.h"
 
@@ -13,14 +14,6 @@ using namespace catalogue;
 
 namespace
 {
-std::unique_ptr<juce::Drawable> createIcon(const char* svgData, int svgSize)
-{
-    auto icon = juce::Drawable::createFromImageData(svgData, static_cast<size_t>(svgSize));
-    if (icon != nullptr)
-        icon->replaceColour(juce::Colours::black, colourSurface);
-    return icon;
-}
-
 void drawParagraph(juce::Graphics& g, const juce::String& text, juce::Rectangle<float> area)
 {
     g.drawFittedText(text, area.toNearestInt(), juce::Justification::topLeft, 20);
@@ -46,8 +39,8 @@ panel_support::panel_support()
     unit = 9.0f;
     settingsFolder = juce::File();
 
-    discordIcon = createIcon(BinaryData::icon_discord_svg, BinaryData::icon_discord_svgSize);
-    mailIcon = createIcon(BinaryData::icon_mail_svg, BinaryData::icon_mail_svgSize);
+    discordIcon = ui::createSurfaceIcon(BinaryData::icon_discord_svg, BinaryData::icon_discord_svgSize);
+    mailIcon = ui::createSurfaceIcon(BinaryData::icon_mail_svg, BinaryData::icon_mail_svgSize);
 
     closeButton = createControl("X");
     discordButton = createControl("DISCORD");
@@ -109,33 +102,29 @@ void panel_support::paintTile(juce::Graphics& g, const juce::Button& button, con
 void panel_support::paint(juce::Graphics& g)
 {
     const float u = unit;
-    const auto textBeside = [u](const juce::Button& button)
-    {
-        return juce::Rectangle<float>(static_cast<float>(button.getX()) + 12.0f * u,
-                                      static_cast<float>(button.getY()), 70.0f * u, 30.0f * u);
-    };
-
     g.fillAll(colourBackground);
     ui::drawCloseControl(g, *closeButton, u);
 
     const auto headingFont = ui::lookAndFeelFont(*this, 5.0f * u);
     const auto bodyFont = ui::lookAndFeelFont(*this, 3.0f * u);
 
-    g.setFont(headingFont);
-    g.setColour(colourText);
-    drawHeading(g, "DISCORD", {10.0f * u, 7.0f * u, 80.0f * u, 10.0f * u});
-    paintTile(g, *discordButton, discordIcon.get());
-    g.setColour(colourTextDim);
-    g.setFont(bodyFont);
-    drawParagraph(g, discordText, textBeside(*discordButton));
-
-    g.setFont(headingFont);
-    g.setColour(colourText);
-    drawHeading(g, "E-MAIL", {10.0f * u, 27.0f * u, 80.0f * u, 10.0f * u});
-    paintTile(g, *mailButton, mailIcon.get());
-    g.setColour(colourTextDim);
-    g.setFont(bodyFont);
-    drawParagraph(g, mailText, textBeside(*mailButton));
+    // A contact section: its heading, its tile with the icon, and the paragraph beside the tile.
+    const auto paintContactSection = [&](const juce::String& heading, float headingY,
+                                         const juce::Button& button, const juce::Drawable* icon,
+                                         const juce::String& text)
+    {
+        g.setFont(headingFont);
+        g.setColour(colourText);
+        drawHeading(g, heading, {10.0f * u, headingY * u, 80.0f * u, 10.0f * u});
+        paintTile(g, button, icon);
+        g.setColour(colourTextDim);
+        g.setFont(bodyFont);
+        drawParagraph(g, text,
+                      {static_cast<float>(button.getX()) + 12.0f * u, static_cast<float>(button.getY()),
+                       70.0f * u, 30.0f * u});
+    };
+    paintContactSection("DISCORD", 7.0f, *discordButton, discordIcon.get(), discordText);
+    paintContactSection("E-MAIL", 27.0f, *mailButton, mailIcon.get(), mailText);
 
     g.setColour(colourTextDim);
     g.setFont(bodyFont);

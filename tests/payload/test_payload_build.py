@@ -9,7 +9,7 @@ import tempfile
 import unittest
 import zipfile
 
-PROJECT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "build_project")
+PROJECT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "embedding_project")
 GENERATOR = os.environ.get("VX_CMAKE_GENERATOR", "Ninja")
 CMAKE = os.environ.get("VX_CMAKE_COMMAND", "cmake")
 
