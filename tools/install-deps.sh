@@ -2,8 +2,9 @@
 # Installs the Debian 12 packages a build needs.
 #   install-deps.sh app    what building and running the installer needs
 #   install-deps.sh test   that, plus everything the test suite needs
-#   install-deps.sh windows   the Windows cross-build (tools/build-windows.sh) and its
-#                             checks under Wine (tests/windows, tests/wine)
+#   install-deps.sh windows   the Windows cross-build (tools/build-windows.sh), its
+#                             signing (tools/sign-windows.sh) and its checks under Wine
+#                             (tests/windows, tests/wine)
 set -euo pipefail
 group=${1:-test}
 
@@ -15,14 +16,14 @@ app_packages=(
 test_packages=(
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils
-    unzip zip icoutils
+    unzip zip icoutils osslsigncode openssl
     g++-mingw-w64-x86-64-posix clang-14 libclang-rt-14-dev
 )
 # dpkg-dev unpacks Debian source packages (libpng, libjpeg-turbo are built from them).
 windows_packages=(
     cmake ninja-build ccache python3 dpkg-dev juce-modules-source
     g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
-    wine wine64 xvfb xdotool imagemagick icoutils
+    wine wine64 xvfb xdotool imagemagick icoutils osslsigncode openssl
 )
 
 case "$group" in

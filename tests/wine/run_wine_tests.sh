@@ -3,7 +3,11 @@
 # it from the outside, as a user would see it: windows, files and screenshots, no test
 # hooks in the program.
 #
-#   tests/wine/run_wine_tests.sh <vx_installer.exe> <artefacts-folder> [<linux vx_installer>]
+#   tests/wine/run_wine_tests.sh [--quick] <vx_installer.exe> <artefacts-folder> [<linux vx_installer>]
+#
+# --quick makes only the second start below, with its first checks and the closing one
+# (window, settings file, a CLAP install and uninstall, Alt+F4): enough to show that a
+# variant of an executable tested in full (a signed copy, say) starts and installs.
 #
 # One fresh Wine prefix (unpacked from a cached `wineboot --init` template) and one Xvfb
 # on a free display serve three program starts, in this order:
@@ -34,8 +38,16 @@ WINE_SECOND_START_CHECKS=(
     select_all_installs_every_format wine_reads_module_versions shift_click_uninstalls_aax
     closes_with_alt_f4)
 NATIVE_START_CHECKS=(window_appears native_keeps_settings_file native_shows_same_install_state)
+QUICK_START_CHECKS=(
+    window_appears window_is_painted settings_file_written clap_click_installs shift_click_uninstalls_clap
+    closes_with_alt_f4)
 
-usage="usage: $0 <vx_installer.exe> <artefacts-folder> [<linux vx_installer>]"
+QUICK=0
+if [[ "${1:-}" == --quick ]]; then
+    QUICK=1
+    shift
+fi
+usage="usage: $0 [--quick] <vx_installer.exe> <artefacts-folder> [<linux vx_installer>]"
 EXE="${1:?$usage}"
 ARTEFACTS="${2:?$usage}"
 NATIVE_EXE="${3:-}"
@@ -579,6 +591,14 @@ export DISPLAY=":$(head -n 1 "$WORK/display")"
 make_prefix || setup_failed "no Wine prefix: wineboot --init failed or timed out (see $ARTEFACTS/wineboot.log)"
 [[ -d "$DRIVE_C/ProgramData" ]] || setup_failed "no drive_c/ProgramData in $WINEPREFIX"
 echo "run_wine_tests: prefix ready after $((SECONDS - START_TIME)) s"
+
+if ((QUICK)); then
+    mkdir -p "$(wine_path "$MAKER_FOLDER")"
+    start_under_wine "quick, maker folder there"
+    run_checks "wine, quick" "${QUICK_START_CHECKS[@]}"
+    stop_program
+    finish
+fi
 
 start_under_wine "no maker folder"
 run_checks "wine, no maker folder" "${WINE_FIRST_START_CHECKS[@]}"
