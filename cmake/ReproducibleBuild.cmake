@@ -1,8 +1,8 @@
 # Byte-identical programs from the same sources, whatever the folder or the hour of
 # the build (tools/check-reproducible.sh compares two clean builds):
 #   - __DATE__ and __TIME__ (the framework's Time::getCompilationDate) come from
-#     SOURCE_DATE_EPOCH, which GCC honours: the time of the last commit, or the
-#     value in the environment at configure time;
+#     SOURCE_DATE_EPOCH, which GCC honours: the value in the environment at configure
+#     time, else the time of the last commit when CMake last configured;
 #   - source and build folders are written as "." and "build" wherever the compiler
 #     records a path (__FILE__ in assertions, debug information);
 #   - the MinGW linker leaves the PE header's time stamp at zero.
@@ -31,8 +31,7 @@ endif()
 if(NOT vx_epoch MATCHES "^[0-9]+$")
     message(FATAL_ERROR "SOURCE_DATE_EPOCH must be seconds since 1970, got '${vx_epoch}'")
 endif()
-set(VX_SOURCE_DATE_EPOCH "${vx_epoch}" CACHE STRING
-    "Seconds since 1970 that __DATE__ and __TIME__ show (default: time of the last commit)")
+set(VX_SOURCE_DATE_EPOCH "${vx_epoch}")
 
 # The compilers read SOURCE_DATE_EPOCH from their environment, so every compile runs
 # through `cmake -E env`, ahead of ccache when there is one.
