@@ -553,7 +553,9 @@ std::optional<std::string> unpackEntryData(const Entry& entry, const DataSink& s
     z_stream stream{};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
         return std::string("could not be unpacked (out of memory)");
-    std::vector<std::uint8_t> block(outputBlockSize);
+    // One byte more than the entry's size is enough to tell that it inflates to more.
+    std::vector<std::uint8_t> block(
+        (std::size_t)std::min<std::uint64_t>(outputBlockSize, entry.uncompressedSize + 1));
     const std::uint8_t* input = entry.data;
     std::uint64_t inputLeft = entry.compressedSize;
 
