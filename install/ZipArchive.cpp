@@ -555,7 +555,7 @@ std::optional<std::string> unpackEntryData(const Entry& entry, const DataSink& s
         return std::string("could not be unpacked (out of memory)");
     // One byte more than the entry's size is enough to tell that it inflates to more.
     std::vector<std::uint8_t> block(
-        (std::size_t)std::min<std::uint64_t>(outputBlockSize, entry.uncompressedSize + 1));
+        entry.uncompressedSize < outputBlockSize ? (std::size_t)entry.uncompressedSize + 1 : outputBlockSize);
     const std::uint8_t* input = entry.data;
     std::uint64_t inputLeft = entry.compressedSize;
 
