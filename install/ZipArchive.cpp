@@ -31,6 +31,7 @@ constexpr int methodDeflated = 8;
 // Traditional encryption, strong encryption, an encrypted directory.
 constexpr int encryptionFlags = 0x0001 | 0x0040 | 0x2000;
 constexpr int hostUnix = 3;
+constexpr int hostMacOs = 19; // Unix file modes too
 constexpr std::uint32_t unixFileTypeMask = 0170000;
 constexpr std::uint32_t unixRegularFile = 0100000;
 constexpr std::uint32_t unixFolder = 0040000;
@@ -363,7 +364,7 @@ Directory readDirectory(const void* archive, std::size_t size)
                     "; only stored and deflated entries can be unpacked");
             continue;
         }
-        if ((versionMadeBy >> 8) == hostUnix)
+        if ((versionMadeBy >> 8) == hostUnix || (versionMadeBy >> 8) == hostMacOs)
         {
             const auto type = unixMode & unixFileTypeMask;
             if (type == unixSymbolicLink)
