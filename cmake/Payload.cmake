@@ -6,8 +6,9 @@
 # builds). The maker's release build names its own archives with VX_VST3_ARCHIVE,
 # VX_CLAP_ARCHIVE and VX_AAX_ARCHIVE. Either way the embedded archives end up in
 # ${CMAKE_BINARY_DIR}/payload/<format>.zip, listed in format order in
-# VX_EMBEDDED_ARCHIVES, and tools/check_archives.py checks them before they are embedded:
-# a damaged archive or an entry outside the format's bundle fails the build.
+# VX_EMBEDDED_ARCHIVES, and vx_check_archives (tools/check_archives) checks them before they
+# are embedded with the installer's own zip reader and rule: an archive the installer
+# would refuse fails the build with a message naming the archive and the entry.
 
 option(VX_SMALL_PAYLOAD "Small stand-in plug-in modules, for quick test builds" OFF)
 set(VX_VST3_ARCHIVE "" CACHE FILEPATH "vst3.zip of the product to embed instead of the stand-in")
@@ -62,12 +63,34 @@ foreach(format vst3 clap aax)
     list(APPEND VX_PAYLOAD_CHECK_ARGUMENTS ${format}=${source})
 endforeach()
 
+# The check runs on the build machine. A cross build makes it in a native build of its own
+# folder, the way the framework makes its host tools.
+if(CMAKE_CROSSCOMPILING)
+    include(ExternalProject)
+    set(VX_CHECK_ARCHIVES_DIR ${CMAKE_BINARY_DIR}/check_archives-host)
+    set(VX_CHECK_ARCHIVES ${VX_CHECK_ARCHIVES_DIR}/vx_check_archives)
+    set(VX_CHECK_ARCHIVES_ARGUMENTS -DCMAKE_BUILD_TYPE=Release)
+    if(CMAKE_CXX_COMPILER_LAUNCHER)
+        list(APPEND VX_CHECK_ARCHIVES_ARGUMENTS -DCMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER})
+    endif()
+    ExternalProject_Add(vx_check_archives_host
+        SOURCE_DIR ${VX_PAYLOAD_TOOLS}/check_archives
+        BINARY_DIR ${VX_CHECK_ARCHIVES_DIR}
+        CMAKE_ARGS ${VX_CHECK_ARCHIVES_ARGUMENTS}
+        BUILD_ALWAYS ON
+        INSTALL_COMMAND ""
+        BUILD_BYPRODUCTS ${VX_CHECK_ARCHIVES})
+    set(VX_CHECK_ARCHIVES_DEPENDS vx_check_archives_host ${VX_CHECK_ARCHIVES})
+else()
+    add_subdirectory(${VX_PAYLOAD_TOOLS}/check_archives ${CMAKE_BINARY_DIR}/check_archives)
+    set(VX_CHECK_ARCHIVES $<TARGET_FILE:vx_check_archives>)
+    set(VX_CHECK_ARCHIVES_DEPENDS vx_check_archives)
+endif()
+
 set(VX_PAYLOAD_CHECK_STAMP ${VX_PAYLOAD_DIR}/archives-checked.stamp)
 add_custom_command(OUTPUT ${VX_PAYLOAD_CHECK_STAMP}
-    COMMAND ${Python3_EXECUTABLE} -B ${VX_PAYLOAD_TOOLS}/check_archives.py
-            --stamp ${VX_PAYLOAD_CHECK_STAMP} ${VX_PAYLOAD_CHECK_ARGUMENTS}
-    DEPENDS ${VX_PAYLOAD_SOURCE_ARCHIVES} ${VX_PAYLOAD_TOOLS}/check_archives.py
-            ${VX_PAYLOAD_TOOLS}/payload_layout.py
+    COMMAND ${VX_CHECK_ARCHIVES} --stamp ${VX_PAYLOAD_CHECK_STAMP} ${VX_PAYLOAD_CHECK_ARGUMENTS}
+    DEPENDS ${VX_PAYLOAD_SOURCE_ARCHIVES} ${VX_CHECK_ARCHIVES_DEPENDS}
     COMMENT "Checking the plug-in archives"
     VERBATIM)
 add_custom_target(vx_payload_archives DEPENDS ${VX_EMBEDDED_ARCHIVES} ${VX_PAYLOAD_CHECK_STAMP})

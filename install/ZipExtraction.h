@@ -8,8 +8,9 @@
 #include <vector>
 
 // Unpacking one plug-in bundle from a zip archive held in memory. The archive is read in
-// place (nothing is copied), every structure is checked against the archive's bounds, and
-// every file is checked against the CRC-32 of the archive's directory as it is written.
+// place (nothing is copied) under the rule of install/ZipArchive.h, the same rule the
+// build checks every embedded archive with; every file is checked against its CRC-32 and
+// size as it is written.
 namespace install
 {
 struct ZipEntry
@@ -25,8 +26,8 @@ struct ZipEntry
 };
 
 // The entries of the archive's directory, in archive order, or nothing when the archive is
-// damaged or uses what these archives never do (several disks, zip64, encryption,
-// compression other than deflate, symbolic links).
+// damaged or holds an entry that cannot be unpacked faithfully (encryption, compression
+// other than deflate, symbolic links and other special files).
 std::optional<std::vector<ZipEntry>> readZipDirectory(const void* archive, size_t size);
 
 // The path below `destination` where an entry of the bundle `bundleName` belongs: the
@@ -38,9 +39,10 @@ std::optional<juce::File> getEntryTarget(const juce::String& entryName, const ju
                                          const juce::File& destination);
 
 // Writes the bundle `bundleName` of the archive to `destination`, which must not exist
-// yet; its parent folder is created if it is missing. False at the first entry that is
-// damaged, fails its CRC-32 check, lies outside the bundle or cannot be written, and when
-// the archive holds no bundle at all. What was written stays; the caller removes it.
+// yet; its parent folder is created if it is missing. False when the archive breaks the
+// rule (checked before anything is written), at the first entry whose data is damaged or
+// cannot be written, and when the archive holds no bundle at all. What was written stays;
+// the caller removes it.
 bool extractBundle(const void* archive, size_t size, const juce::String& bundleName,
                    const juce::File& destination, FileOperations& operations);
 } // namespace install

@@ -1,8 +1,11 @@
 #include "install/ZipExtraction.h"
+#include "support/EntryNameCases.h"
 #include "support/TreeSnapshot.h"
 #include "support/ZipFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace testing_support;
 
@@ -99,44 +102,62 @@ TEST_F(ZipExtraction, EachProductLayoutLandsExactlyAtTheDestination)
 TEST_F(ZipExtraction, EntryTargetsStayInsideTheBundle)
 {
     const auto destination = root.getChildFile("staged");
-    struct Case
+    for (const auto& c : entryNameCases)
     {
-        const char* name;
-        const char* target; // relative to the destination; nullptr: refused
-    };
-    for (const auto& c : {Case{"Ostrand.vst3", ""},
-                          Case{"Ostrand.vst3\\", ""},
-                          Case{"Ostrand.vst3\\Contents\\x64\\m.bin", "Contents/x64/m.bin"},
-                          Case{"Ostrand.vst3/Contents/a", "Contents/a"},
-                          Case{"Ostrand.vst3\\.hidden", ".hidden"},
-                          Case{"Other.vst3\\a", nullptr},
-                          Case{"Ostrand.vst3x\\a", nullptr},
-                          Case{"ostrand.vst3\\a", nullptr},
-                          Case{"\\Ostrand.vst3\\a", nullptr},
-                          Case{"/etc/passwd", nullptr},
-                          Case{"C:\\Ostrand.vst3", nullptr},
-                          Case{"Ostrand.vst3\\..\\..\\evil", nullptr},
-                          Case{"Ostrand.vst3\\a\\..\\b", nullptr},
-                          Case{"Ostrand.vst3\\.\\a", nullptr},
-                          Case{"Ostrand.vst3\\... \\a", nullptr},
-                          Case{"Ostrand.vst3\\\\a", nullptr},
-                          Case{"Ostrand.vst3\\D:evil", nullptr},
-                          Case{"Ostrand.vst3\\a:stream", nullptr},
-                          Case{"Ostrand.vst3\\aux", nullptr},
-                          Case{"Ostrand.vst3\\Con.txt", nullptr},
-                          Case{"Ostrand.vst3\\a?b", nullptr},
-                          Case{"Ostrand.vst3\\a\tb", nullptr},
-                          Case{"Ostrand.vst3\\console", "console"},
-                          Case{"", nullptr},
-                          Case{"..", nullptr}})
-    {
-        const auto target = install::getEntryTarget(c.name, "Ostrand.vst3", destination);
+        const auto target = install::getEntryTarget(juce::String(juce::CharPointer_UTF8(c.name)),
+                                                    "Ostrand.vst3", destination);
+        const juce::String expected(juce::CharPointer_UTF8(c.target == nullptr ? "" : c.target));
         if (c.target == nullptr)
             EXPECT_FALSE(target.has_value()) << c.name;
         else
             EXPECT_EQ(target.value_or(juce::File()),
-                      juce::String(c.target).isEmpty() ? destination : destination.getChildFile(c.target))
+                      expected.isEmpty() ? destination : destination.getChildFile(expected))
                 << c.name;
+    }
+}
+
+TEST_F(ZipExtraction, AcceptsWhatArchiversWrite)
+{
+    struct Case
+    {
+        const char* what;
+        std::vector<ZipFixtureEntry> entries;
+        ZipFixtureOptions options;
+    };
+    const auto variant = [](auto change)
+    {
+        auto entries = bundleEntries(0);
+        for (auto& entry : entries)
+            change(entry);
+        return entries;
+    };
+    const std::string unknownExtra("\x55\x54\x05\x00\x03\x00\x00\x00\x00", 9);
+    std::vector<Case> cases = {
+        {"data descriptors", variant([](auto& e) { e.dataDescriptor = true; }), {}},
+        {"zip64 extra fields on small entries", variant([](auto& e) { e.zip64Sizes = true; }), {}},
+        {"zip64 sizes in data descriptors' entries",
+         variant([](auto& e) { e.zip64Sizes = e.dataDescriptor = true; }),
+         {}},
+        {"extra fields of another kind", variant([&](auto& e) { e.extra = unknownExtra; }), {}},
+        {"Unix modes", variant([](auto& e) { e.unixMode = e.name.back() == '\\' ? 040755 : 0100644; }), {}},
+        {"forward slashes",
+         variant([](auto& e) { std::replace(e.name.begin(), e.name.end(), '\\', '/'); }),
+         {}},
+        {"a comment", bundleEntries(0), {"Ostrand 1.2.0", "", ""}},
+        {"zero padding after the end record", bundleEntries(0), {"", "", std::string(10240, '\0')}},
+        {"bytes after a comment", bundleEntries(0), {"made by hand", "", "trailing bytes"}},
+        {"a stub in front", bundleEntries(0), {"", std::string(3000, 'S'), ""}},
+    };
+    auto withBundleFolder = bundleEntries(0);
+    withBundleFolder.insert(withBundleFolder.begin(), {"Ostrand.vst3\\", ""});
+    cases.push_back({"a folder entry for the bundle itself", withBundleFolder, {}});
+
+    for (const auto& c : cases)
+    {
+        ASSERT_TRUE(extract(makeZip(c.entries, c.options), "Ostrand.vst3")) << c.what;
+        auto expected = expectedTree(bundleEntries(0), "Ostrand.vst3", "staged");
+        EXPECT_EQ(snapshotTree(root), expected) << c.what;
+        root.getChildFile("staged").deleteRecursively();
     }
 }
 

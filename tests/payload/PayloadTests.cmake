@@ -9,6 +9,8 @@ set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/../test_format_archive.cpp
 
 add_test(NAME payload_check_archives
     COMMAND ${Python3_EXECUTABLE} -B ${CMAKE_CURRENT_LIST_DIR}/test_check_archives.py)
+set_tests_properties(payload_check_archives PROPERTIES ENVIRONMENT
+    "VX_CHECK_ARCHIVES=$<TARGET_FILE:vx_check_archives>")
 add_test(NAME payload_pe_image
     COMMAND ${Python3_EXECUTABLE} -B ${CMAKE_CURRENT_LIST_DIR}/test_pe_image.py)
 add_test(NAME payload_layout
