@@ -3,6 +3,7 @@
 #include "catalogue/Formats.h"
 
 #include <cerrno>
+#include <iterator>
 
 namespace install
 {

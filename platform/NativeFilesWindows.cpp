@@ -11,6 +11,7 @@
 #include <restartmanager.h>
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace platform
