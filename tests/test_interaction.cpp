@@ -499,6 +499,7 @@ TEST_F(MainInteraction, AFailedRunNamesItsReasonUntilThePointerEntersAnotherCont
 {
     // A file stands where CLAP's install folder must go.
     const auto clapFolder = prefix.commonFiles().getChildFile("CLAP");
+    ASSERT_TRUE(prefix.commonFiles().createDirectory().wasOk());
     ASSERT_TRUE(clapFolder.replaceWithText("not a folder"));
     const juce::String reason("CLAP failed: \"CLAP\" stands where a folder for Ostrand.clap must go.");
     const juce::String installHover("Click to install selected. Shift-click to uninstall selected");
