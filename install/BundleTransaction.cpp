@@ -32,9 +32,13 @@ juce::Array<juce::File> filesOfBundle(const juce::File& bundle)
         if (path.existsAsFile())
             files.add(path);
         else if (path.isDirectory())
-            for (const auto& entry : juce::RangedDirectoryIterator(path, true, "*", juce::File::findFiles))
-                if (files.size() < maxFiles)
-                    files.add(entry.getFile());
+            for (const auto& entry : juce::RangedDirectoryIterator(path, true, "*", juce::File::findFiles,
+                                                                   juce::File::FollowSymlinks::no))
+            {
+                if (files.size() >= maxFiles)
+                    break;
+                files.add(entry.getFile());
+            }
     }
     return files;
 }
