@@ -419,21 +419,21 @@ check_clap_click_installs() {
     wait_for_rows clap-installed "VST3=grey CLAP=blue AAX=grey"
 }
 
-# info_label_after_install: clicks INSTALL and prints the info label's text once the run
-# has written it.
-info_label_after_install() {
+# info_label_after CLICK...: runs the click command (click_control INSTALL, for example)
+# and prints the info label's text once the run has written it.
+info_label_after() {
     local file
     file="$(wine_path "$VX_TEST_INFO_LABEL_FILE")"
     rm -f "$file"
-    click_control INSTALL || return 1
+    "$@" || return 1
     wait_for "$FILE_TIMEOUT" test -f "$file" || { echo "(no info label text written)"; return 1; }
     sleep 0.2
     tr -d '\r' <"$file"
 }
 
 # A host holds the installed Ostrand.clap open without sharing (hold_open.c): CLAP and
-# INSTALL fail, the info label says why, and the old bundle stays byte for byte. Once the
-# host lets go, the same clicks install.
+# INSTALL fail, and so does the shift-click that uninstalls; the info label says why, and
+# the old bundle stays byte for byte. Once the host lets go, the same clicks install.
 check_clap_held_open_fails_and_says_why() {
     require_600 || return 1
     local helper="$WORK/hold_open.exe" bundle before label inode expected
@@ -452,17 +452,23 @@ check_clap_held_open_fails_and_says_why() {
 
     local status=0
     click_control CLAP
-    label="$(info_label_after_install)" || status=1
+    label="$(info_label_after click_control INSTALL)" || status=1
     screenshot clap-in-use >/dev/null
     [[ "$label" == "$expected" ]] || { echo "label reads '$label', expected '$expected'"; status=1; }
     [[ "$(sha256sum <"$bundle")" == "$before" && "$(stat -c %i "$bundle")" == "$inode" ]] ||
         { echo "the held bundle was changed"; status=1; }
     [[ -z "$(find "$(dirname "$bundle")" -name '*.vx-*')" ]] || { echo "work names left behind"; status=1; }
 
+    click_control CLAP
+    label="$(info_label_after shift_click_control INSTALL)" || status=1
+    expected="${expected/click INSTALL/shift-click INSTALL}"
+    [[ "$label" == "$expected" ]] || { echo "after the shift-click the label reads '$label', expected '$expected'"; status=1; }
+    [[ "$(sha256sum <"$bundle")" == "$before" ]] || { echo "the held bundle was changed by the uninstall"; status=1; }
+
     touch "$DRIVE_C/hold-release"
     wait "$holder" || { echo "hold_open.exe failed (see $ARTEFACTS/hold-open.log)"; status=1; }
     click_control CLAP
-    label="$(info_label_after_install)" || status=1
+    label="$(info_label_after click_control INSTALL)" || status=1
     [[ "$label" != CLAP\ failed* ]] || { echo "after the host let go the label still reads '$label'"; status=1; }
     [[ "$(stat -c %i "$bundle")" != "$inode" && "$(sha256sum <"$bundle")" == "$before" ]] ||
         { echo "the second INSTALL did not replace the bundle"; status=1; }
