@@ -1,9 +1,56 @@
 #include "install/BundleTransaction.h"
 
 #include "install/ZipExtraction.h"
+#include "platform/NativeFiles.h"
 
 namespace install
 {
+namespace
+{
+bool isAtOrBelow(const juce::File& path, const juce::File& top)
+{
+    return path == top || path.isAChildOf(top);
+}
+
+// The installer's own work names are never shown: what happens to them happens to the bundle.
+juce::File pathAsTheUserKnowsIt(const juce::File& path, const juce::File& bundle)
+{
+    if (path == juce::File() || isAtOrBelow(path, getStagingFile(bundle)) ||
+        isAtOrBelow(path, getSetAsideFile(bundle)) || isAtOrBelow(path, bundle))
+        return bundle;
+    return path;
+}
+
+// The bundle's files as the system's lock holders know them; a bounded list is enough to
+// find the host.
+juce::Array<juce::File> filesOfBundle(const juce::File& bundle)
+{
+    constexpr int maxFiles = 256;
+    juce::Array<juce::File> files;
+    for (const auto& path : {bundle, getSetAsideFile(bundle)})
+    {
+        if (path.existsAsFile())
+            files.add(path);
+        else if (path.isDirectory())
+            for (const auto& entry : juce::RangedDirectoryIterator(path, true, "*", juce::File::findFiles,
+                                                                   juce::File::FollowSymlinks::no))
+            {
+                if (files.size() >= maxFiles)
+                    break;
+                files.add(entry.getFile());
+            }
+    }
+    return files;
+}
+
+FormatReport succeeded(FormatOutcome outcome)
+{
+    FormatReport report;
+    report.outcome = outcome;
+    return report;
+}
+} // namespace
+
 juce::File getStagingFile(const juce::File& bundle)
 {
     return bundle.getSiblingFile("." + bundle.getFileName() + ".vx-staging");
@@ -12,6 +59,31 @@ juce::File getStagingFile(const juce::File& bundle)
 juce::File getSetAsideFile(const juce::File& bundle)
 {
     return bundle.getSiblingFile("." + bundle.getFileName() + ".vx-previous");
+}
+
+FormatReport failureFromError(const FileError& error, const juce::File& bundle)
+{
+    FormatReport report;
+    report.outcome = FormatOutcome::failed;
+    report.systemErrorCode = error.code;
+    report.systemError = error.text;
+    report.path = pathAsTheUserKnowsIt(error.path, bundle);
+    report.reason = error ? reasonForSystemError(error.code) : FailureReason::other;
+
+    // A link standing for a drive (a Wine prefix's dosdevices entry) whose target is gone:
+    // the drive does not exist, although the system says a name is in the way.
+    if (report.reason == FailureReason::pathBlocked && error.path.isSymbolicLink() && !error.path.exists())
+        report.reason = FailureReason::installFolderMissing;
+
+    // Windows refuses a folder with an open file in it as "access denied": where the system
+    // names a holder of the bundle's files, that is the reason.
+    if (report.reason == FailureReason::inUse || report.reason == FailureReason::noPermission)
+    {
+        report.holders = platform::programsHoldingFiles(filesOfBundle(bundle));
+        if (!report.holders.isEmpty())
+            report.reason = FailureReason::inUse;
+    }
+    return report;
 }
 
 bool cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations)
@@ -30,46 +102,66 @@ bool cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations)
     return operations.deleteRecursively(getStagingFile(bundle));
 }
 
-bool installBundle(const juce::File& bundle, const void* archive, size_t archiveSize,
-                   FileOperations& operations)
+FormatReport installBundle(const juce::File& bundle, const void* archive, size_t archiveSize,
+                           FileOperations& operations)
 {
+    operations.clearError();
     if (!cleanUpInterruptedRun(bundle, operations))
-        return false;
+        return failureFromError(operations.error(), bundle);
 
     const auto staging = getStagingFile(bundle);
     const auto setAside = getSetAsideFile(bundle);
+    operations.clearError();
     if (!extractBundle(archive, archiveSize, bundle.getFileName(), staging, operations))
     {
+        // Every write goes through the operations, which record its error: a failure
+        // without one is the archive's own.
+        auto report = failureFromError(operations.error(), bundle);
+        if (!operations.error())
+            report.reason = FailureReason::archiveDamaged;
         operations.deleteRecursively(staging);
-        return false;
+        return report;
     }
 
     const bool hadOldBundle = isPresent(bundle);
+    operations.clearError();
     if (hadOldBundle && !operations.rename(bundle, setAside))
     {
+        auto report = failureFromError(operations.error(), bundle);
         operations.deleteRecursively(staging);
-        return false;
+        return report;
     }
+    operations.clearError();
     if (!operations.rename(staging, bundle))
     {
+        auto report = failureFromError(operations.error(), bundle);
         // Should the old bundle not go back now, the next run puts it back.
         if (hadOldBundle)
             operations.rename(setAside, bundle);
         operations.deleteRecursively(staging);
-        return false;
+        return report;
     }
 
     // The new bundle is in place: the install has succeeded. Whatever of the old one
-    // cannot be removed now is removed by the next run.
-    if (hadOldBundle)
-        operations.deleteRecursively(setAside);
-    return true;
+    // cannot be removed now (Windows renames a loaded module but does not delete it) is
+    // removed by the next run.
+    operations.clearError();
+    if (hadOldBundle && !operations.deleteRecursively(setAside))
+    {
+        auto report = failureFromError(operations.error(), bundle);
+        report.outcome = FormatOutcome::installedOldCopyLeft;
+        return report;
+    }
+    return succeeded(FormatOutcome::installed);
 }
 
-bool uninstallBundle(const juce::File& bundle, FileOperations& operations)
+FormatReport uninstallBundle(const juce::File& bundle, FileOperations& operations)
 {
+    operations.clearError();
     const bool cleanedUp = cleanUpInterruptedRun(bundle, operations);
     const bool removed = operations.deleteRecursively(bundle);
-    return cleanedUp && removed;
+    if (cleanedUp && removed)
+        return succeeded(FormatOutcome::uninstalled);
+    return failureFromError(operations.error(), bundle);
 }
 } // namespace install

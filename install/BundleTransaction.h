@@ -1,6 +1,7 @@
 #pragma once
 
 #include "install/FileOperations.h"
+#include "install/InstallReport.h"
 
 #include <juce_core/juce_core.h>
 
@@ -10,6 +11,9 @@
 //   ".Ostrand.vst3.vx-staging"   the new bundle while it is unpacked and checked
 //   ".Ostrand.vst3.vx-previous"  the old bundle while the new one is moved into place
 // Nothing else in the install folder is ever touched.
+//
+// Each step reports how it ended, and for a failure why, from the error of the file call
+// that failed. The reports leave `format` for the caller to fill in.
 namespace install
 {
 juce::File getStagingFile(const juce::File& bundle);
@@ -23,11 +27,17 @@ bool cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations)
 // Unpacks the archive's bundle into the staging name and checks it; only then moves the
 // old bundle aside, moves the new one into place and removes the old one. On a failure
 // before the new bundle is in place, the staging name is removed, the old bundle is back
-// where it was, and the result is false.
-bool installBundle(const juce::File& bundle, const void* archive, size_t archiveSize,
-                   FileOperations& operations);
+// where it was, and the outcome is a failure. An old bundle that cannot be removed once
+// the new one is in place (a host has it loaded) gives installedOldCopyLeft.
+FormatReport installBundle(const juce::File& bundle, const void* archive, size_t archiveSize,
+                           FileOperations& operations);
 
 // Removes the bundle (folder or file; symbolic links inside are removed, never followed).
 // A missing bundle counts as removed.
-bool uninstallBundle(const juce::File& bundle, FileOperations& operations);
+FormatReport uninstallBundle(const juce::File& bundle, FileOperations& operations);
+
+// The failure that the operations' first recorded error stands for, about the bundle:
+// the reason from the error code, the path as the user knows it, and for a bundle held
+// open the programs the system names.
+FormatReport failureFromError(const FileError& error, const juce::File& bundle);
 } // namespace install

@@ -7,23 +7,32 @@
 
 namespace install
 {
-bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
-                            const std::array<juce::File, 3>& installFolders, const juce::String& productName)
+namespace
+{
+std::array<ArchiveData, 3> embeddedArchives()
 {
     std::array<ArchiveData, 3> archives;
     for (int i = 0; i < catalogue::numFormats; ++i)
         archives[(size_t)i] = getFormatArchive(i);
-    return processSelectedFormats(formatSelected, uninstallMode, installFolders, productName, archives,
-                                  defaultFileOperations());
+    return archives;
+}
+} // namespace
+
+InstallReport runSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
+                                 const std::array<juce::File, 3>& installFolders,
+                                 const juce::String& productName)
+{
+    return runSelectedFormats(formatSelected, uninstallMode, installFolders, productName, embeddedArchives(),
+                              defaultFileOperations());
 }
 
-bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
-                            const std::array<juce::File, 3>& installFolders, const juce::String& productName,
-                            const std::array<ArchiveData, 3>& archives, FileOperations& operations)
+InstallReport runSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
+                                 const std::array<juce::File, 3>& installFolders,
+                                 const juce::String& productName, const std::array<ArchiveData, 3>& archives,
+                                 FileOperations& operations)
 {
-    // Every processed format must succeed: one failure fails the run.
-    bool anyProcessed = false;
-    bool allSucceeded = true;
+    InstallReport report;
+    report.uninstall = uninstallMode;
     for (int i = 0; i < catalogue::numFormats; ++i)
     {
         const auto index = (size_t)i;
@@ -34,16 +43,33 @@ bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallM
         // at the root of a drive: refused.
         const auto& folder = installFolders[index];
         const auto bundle = getBundleFile(folder, productName, i);
-        const bool succeeded =
-            folder.getFullPathName().isNotEmpty() &&
-            (uninstallMode ? uninstallBundle(bundle, operations)
-                           : installBundle(bundle, archives[index].data, archives[index].size, operations));
-
-        anyProcessed = true;
-        allSucceeded = allSucceeded && succeeded;
+        FormatReport format;
+        if (folder.getFullPathName().isEmpty())
+            format.reason = FailureReason::noInstallFolder;
+        else
+            format = uninstallMode
+                         ? uninstallBundle(bundle, operations)
+                         : installBundle(bundle, archives[index].data, archives[index].size, operations);
+        format.format = i;
+        report.formats.push_back(format);
         formatSelected[index] = false;
     }
-    return anyProcessed && allSucceeded;
+    return report;
+}
+
+bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
+                            const std::array<juce::File, 3>& installFolders, const juce::String& productName)
+{
+    return runSelectedFormats(formatSelected, uninstallMode, installFolders, productName).succeeded();
+}
+
+bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
+                            const std::array<juce::File, 3>& installFolders, const juce::String& productName,
+                            const std::array<ArchiveData, 3>& archives, FileOperations& operations)
+{
+    return runSelectedFormats(formatSelected, uninstallMode, installFolders, productName, archives,
+                              operations)
+        .succeeded();
 }
 
 void removeLeftoverScript()

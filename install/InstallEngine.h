@@ -2,6 +2,7 @@
 
 #include "install/FileOperations.h"
 #include "install/FormatArchive.h"
+#include "install/InstallReport.h"
 
 #include <juce_core/juce_core.h>
 
@@ -11,12 +12,22 @@ namespace install
 {
 // One install (or, with uninstallMode, uninstall) run over the selected formats, in the
 // order VST3, CLAP, AAX, from the embedded archives. Every processed format is
-// deselected, whatever its outcome. True only when at least one format was processed and
-// every processed format succeeded.
-bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
-                            const std::array<juce::File, 3>& installFolders, const juce::String& productName);
+// deselected, whatever its outcome. The report tells per processed format what happened
+// and, for a failure, why.
+InstallReport runSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
+                                 const std::array<juce::File, 3>& installFolders,
+                                 const juce::String& productName);
 
 // The same run over the given archives and file operations.
+InstallReport runSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
+                                 const std::array<juce::File, 3>& installFolders,
+                                 const juce::String& productName, const std::array<ArchiveData, 3>& archives,
+                                 FileOperations& operations);
+
+// The same runs, giving only the result flag: true only when at least one format was
+// processed and every processed format succeeded.
+bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
+                            const std::array<juce::File, 3>& installFolders, const juce::String& productName);
 bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
                             const std::array<juce::File, 3>& installFolders, const juce::String& productName,
                             const std::array<ArchiveData, 3>& archives, FileOperations& operations);

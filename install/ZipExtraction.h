@@ -42,7 +42,8 @@ std::optional<juce::File> getEntryTarget(const juce::String& entryName, const ju
 // yet; its parent folder is created if it is missing. False when the archive breaks the
 // rule (checked before anything is written), at the first entry whose data is damaged or
 // cannot be written, and when the archive holds no bundle at all. What was written stays;
-// the caller removes it.
+// the caller removes it. Every write goes through `operations`, which record its error: a
+// false without a recorded error means the archive itself is at fault.
 bool extractBundle(const void* archive, size_t size, const juce::String& bundleName,
                    const juce::File& destination, FileOperations& operations);
 } // namespace install

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
 #include <set>
 
@@ -100,8 +101,8 @@ TreeSnapshot outsideBundles(const TreeSnapshot& tree)
     return rest;
 }
 
-// File operations that fail where a test says: a full disk, a name that cannot be
-// created, a bundle that a host holds open.
+// File operations that fail where a test says, with the error code the system would give
+// (a full disk, a name that cannot be created, a bundle that a host holds open).
 class FaultyFileOperations : public install::FileOperations
 {
 public:
@@ -109,30 +110,40 @@ public:
     juce::File failRenamingFrom; // renaming this path fails
     juce::File failDeleting;     // removing this path fails, after removing nothing
     juce::int64 diskSpace = -1;  // bytes that can still be written; -1: no limit
+    int errorCode = EACCES;      // what the failing call reports (ENOSPC for the full disk)
 
     bool createFolder(const juce::File& folder) override
     {
-        return !isBlocked(folder) && FileOperations::createFolder(folder);
+        if (isBlocked(folder))
+            return recordFailure(folder, errorCode);
+        return FileOperations::createFolder(folder);
     }
 
     std::unique_ptr<juce::OutputStream> createFile(const juce::File& file) override
     {
         if (isBlocked(file))
+        {
+            recordFailure(file, errorCode);
             return nullptr;
+        }
         auto stream = FileOperations::createFile(file);
         if (stream == nullptr || diskSpace < 0)
             return stream;
-        return std::make_unique<DiskWithLimit>(std::move(stream), diskSpace);
+        return std::make_unique<DiskWithLimit>(std::move(stream), diskSpace, *this, file);
     }
 
     bool rename(const juce::File& from, const juce::File& to) override
     {
-        return from != failRenamingFrom && FileOperations::rename(from, to);
+        if (from == failRenamingFrom)
+            return recordFailure(from, errorCode);
+        return FileOperations::rename(from, to);
     }
 
     bool deleteRecursively(const juce::File& file) override
     {
-        return file != failDeleting && FileOperations::deleteRecursively(file);
+        if (file == failDeleting)
+            return recordFailure(file, errorCode);
+        return FileOperations::deleteRecursively(file);
     }
 
 private:
@@ -144,8 +155,9 @@ private:
     // Writes until the shared space runs out, then fails like a full disk.
     struct DiskWithLimit : juce::OutputStream
     {
-        DiskWithLimit(std::unique_ptr<juce::OutputStream> s, juce::int64& space)
-            : stream(std::move(s)), left(space)
+        DiskWithLimit(std::unique_ptr<juce::OutputStream> s, juce::int64& space, FileOperations& o,
+                      const juce::File& f)
+            : stream(std::move(s)), left(space), operations(o), file(f)
         {
         }
         bool write(const void* data, size_t count) override
@@ -153,7 +165,7 @@ private:
             const auto fits = (size_t)juce::jmin((juce::int64)count, left);
             stream->write(data, fits);
             left -= (juce::int64)fits;
-            return fits == count;
+            return fits == count || operations.recordFailure(file, ENOSPC);
         }
         void flush() override {}
         juce::int64 getPosition() override { return stream->getPosition(); }
@@ -161,6 +173,8 @@ private:
 
         std::unique_ptr<juce::OutputStream> stream;
         juce::int64& left;
+        FileOperations& operations;
+        juce::File file;
     };
 };
 
@@ -205,6 +219,14 @@ protected:
     {
         return install::processSelectedFormats(selected, uninstall, installFolders, "Ostrand", archives,
                                                operations);
+    }
+
+    install::InstallReport runReport(std::array<bool, 3>& selected, bool uninstall,
+                                     const std::array<install::ArchiveData, 3>& archives,
+                                     install::FileOperations& operations = install::defaultFileOperations())
+    {
+        return install::runSelectedFormats(selected, uninstall, installFolders, "Ostrand", archives,
+                                           operations);
     }
 };
 } // namespace
@@ -568,4 +590,249 @@ TEST(LeftoverScript, RemovedWhenTheMainComponentIsDestroyed)
         ::setenv("TMPDIR", previous.toRawUTF8(), 1);
     else
         ::unsetenv("TMPDIR");
+}
+
+TEST_F(InstallEngine, EachFailureIsReportedWithItsReasonFromTheSystemError)
+{
+    using install::FailureReason;
+    using install::FormatOutcome;
+    struct Case
+    {
+        const char* what;
+        int format;
+        bool uninstall;
+        std::function<void(FaultyFileOperations&, juce::MemoryBlock& zip)> arrange;
+        FormatOutcome outcome;
+        FailureReason reason;
+        std::string path; // below the fixture root; "" for no path
+        const char* sentence;
+    };
+    const auto bundle = [this](int format)
+    {
+        return root.getChildFile(bundles[format]);
+    };
+    const std::vector<Case> cases = {
+        {"a host holds the bundle (EBUSY)", 1, false,
+         [&](auto& operations, auto&)
+         {
+             operations.failRenamingFrom = bundle(1);
+             operations.errorCode = EBUSY;
+         },
+         FormatOutcome::failed, FailureReason::inUse, bundles[1],
+         "CLAP failed: Ostrand.clap is in use by another program. Close it and click INSTALL again."},
+        {"a running module cannot be replaced (ETXTBSY)", 0, false,
+         [&](auto& operations, auto&)
+         {
+             operations.failRenamingFrom = bundle(0);
+             operations.errorCode = ETXTBSY;
+         },
+         FormatOutcome::failed, FailureReason::inUse, bundles[0],
+         "VST3 failed: Ostrand.vst3 is in use by another program. Close it and click INSTALL again."},
+        {"not elevated (EACCES on the install folder)", 0, false,
+         [&](auto& operations, auto&)
+         {
+             root.getChildFile(folders[0]).deleteRecursively();
+             operations.failCreatingAt = root.getChildFile(folders[0]);
+             operations.errorCode = EACCES;
+         },
+         FormatOutcome::failed, FailureReason::noPermission, folders[0],
+         "VST3 failed: no permission to change Ostrand.vst3. Run as administrator or use a writable folder."},
+        {"a read-only drive (EROFS on the staging name)", 2, false,
+         [&](auto& operations, auto&)
+         {
+             operations.failCreatingAt = install::getStagingFile(bundle(2));
+             operations.errorCode = EROFS;
+         },
+         FormatOutcome::failed, FailureReason::noPermission, bundles[2],
+         "AAX failed: no permission to change Ostrand.aaxplugin. Run as administrator or use a writable "
+         "folder."},
+        {"a full disk (ENOSPC while writing)", 1, false,
+         [](auto& operations, auto&) { operations.diskSpace = 200; }, FormatOutcome::failed,
+         FailureReason::diskFull, bundles[1],
+         "CLAP failed: not enough disk space for Ostrand.clap. Free some space and click INSTALL again."},
+        {"a drive that does not exist (ENOENT)", 1, false,
+         [&](auto& operations, auto&)
+         {
+             root.getChildFile(folders[1]).deleteRecursively();
+             operations.failCreatingAt = root.getChildFile(folders[1]);
+             operations.errorCode = ENOENT;
+         },
+         FormatOutcome::failed, FailureReason::installFolderMissing, folders[1],
+         "CLAP failed: the drive or share of the install folder for Ostrand.clap does not exist."},
+        {"a drive link whose target is gone (real)", 0, false,
+         [&](auto&, auto&)
+         {
+             // As a Wine prefix's dosdevices entry for a drive that is not there.
+             ASSERT_TRUE(root.getChildFile("gone").createSymbolicLink(root.getChildFile("d:"), true));
+             installFolders[0] = root.getChildFile("d:/VST3");
+         },
+         FormatOutcome::failed, FailureReason::installFolderMissing,
+         "d:", "VST3 failed: the drive or share of the install folder for Ostrand.vst3 does not exist."},
+        {"a file where the install folder must go (real)", 1, false,
+         [&](auto&, auto&)
+         {
+             root.getChildFile(folders[1]).deleteRecursively();
+             root.getChildFile(folders[1]).replaceWithText("not a folder");
+         },
+         FormatOutcome::failed, FailureReason::pathBlocked, folders[1],
+         "CLAP failed: \"CLAP\" stands where a folder for Ostrand.clap must go."},
+        {"a damaged archive (real)", 0, false, [](auto&, auto& zip) { zip.setSize(zip.getSize() / 2); },
+         FormatOutcome::failed, FailureReason::archiveDamaged, bundles[0],
+         "VST3 failed: the installer's copy of Ostrand.vst3 is damaged. Download the installer again."},
+        {"anything else (EIO)", 2, false,
+         [&](auto& operations, auto&)
+         {
+             operations.failRenamingFrom = install::getStagingFile(bundle(2));
+             operations.errorCode = EIO;
+         },
+         FormatOutcome::failed, FailureReason::other, bundles[2],
+         "AAX failed: Ostrand.aaxplugin could not be changed (Input/output error)."},
+        {"uninstall of a bundle a host holds (EBUSY)", 1, true,
+         [&](auto& operations, auto&)
+         {
+             operations.failDeleting = bundle(1);
+             operations.errorCode = EBUSY;
+         },
+         FormatOutcome::failed, FailureReason::inUse, bundles[1],
+         "CLAP failed: Ostrand.clap is in use by another program. Close it and shift-click INSTALL again."},
+        {"the old copy stays loaded after the switch", 1, false,
+         [&](auto& operations, auto&)
+         {
+             operations.failDeleting = install::getSetAsideFile(bundle(1));
+             operations.errorCode = EBUSY;
+         },
+         FormatOutcome::installedOldCopyLeft, FailureReason::inUse, bundles[1],
+         "CLAP installed: restart the host that has Ostrand.clap loaded to use the new version."},
+        {"no folder set", 0, false, [&](auto&, auto&) { installFolders[0] = juce::File(); },
+         FormatOutcome::failed, FailureReason::noInstallFolder, "",
+         "VST3 failed: no install folder is set for Ostrand.vst3. Check the settings file."},
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        root.deleteRecursively();
+        writeTree(root, merged(siblings, merged(merged(oldBundle(0), oldBundle(1)), oldBundle(2))));
+        SetUp();
+        FaultyFileOperations operations;
+        auto zip = goodZips[(size_t)c.format];
+        c.arrange(operations, zip);
+        auto archives = goodArchives();
+        archives[(size_t)c.format] = dataOf(zip);
+
+        std::array<bool, 3> selected{};
+        selected[(size_t)c.format] = true;
+        const auto report = runReport(selected, c.uninstall, archives, operations);
+        ASSERT_EQ(report.formats.size(), 1u);
+        const auto& format = report.formats[0];
+        EXPECT_EQ(format.format, c.format);
+        EXPECT_EQ(format.outcome, c.outcome);
+        EXPECT_EQ(install::reasonName(format.reason), install::reasonName(c.reason));
+        EXPECT_EQ(format.path, c.path.empty() ? juce::File() : root.getChildFile(c.path));
+        EXPECT_EQ(report.succeeded(), c.outcome == FormatOutcome::installedOldCopyLeft);
+        EXPECT_EQ(install::describeProblems(report, "Ostrand"), juce::String(c.sentence));
+        if (c.reason != FailureReason::archiveDamaged && c.reason != FailureReason::noInstallFolder)
+            EXPECT_TRUE(format.systemError.isNotEmpty());
+    }
+}
+
+TEST_F(InstallEngine, AMixedRunReportsEveryFormatAndFailsIfAnyFailed)
+{
+    writeTree(root, merged(siblings, merged(oldBundle(0), oldBundle(2))));
+    FaultyFileOperations operations;
+    operations.failRenamingFrom = root.getChildFile(bundles[0]);
+    operations.errorCode = EBUSY;
+    operations.failDeleting = install::getSetAsideFile(root.getChildFile(bundles[2]));
+
+    std::array<bool, 3> selected{true, true, true};
+    const auto report = runReport(selected, false, goodArchives(), operations);
+    ASSERT_EQ(report.formats.size(), 3u);
+    EXPECT_EQ(report.formats[0].outcome, install::FormatOutcome::failed);
+    EXPECT_EQ(report.formats[1].outcome, install::FormatOutcome::installed);
+    EXPECT_EQ(report.formats[2].outcome, install::FormatOutcome::installedOldCopyLeft);
+    EXPECT_FALSE(report.succeeded());
+    EXPECT_EQ(
+        install::describeProblems(report, "Ostrand"),
+        juce::String("VST3 failed: Ostrand.vst3 is in use by another program. Close it and click INSTALL "
+                     "again. AAX installed: restart the host that has Ostrand.aaxplugin loaded to use the "
+                     "new version."));
+
+    // Without the VST3 failure the run succeeds, and the report says nothing about formats
+    // that simply worked.
+    operations.failRenamingFrom = juce::File();
+    selected = {true, true, false};
+    const auto second = runReport(selected, false, goodArchives(), operations);
+    EXPECT_TRUE(second.succeeded());
+    EXPECT_EQ(second.formats.size(), 2u);
+    EXPECT_EQ(install::describeProblems(second, "Ostrand"), juce::String());
+
+    selected = {};
+    const auto none = runReport(selected, false, goodArchives(), operations);
+    EXPECT_TRUE(none.formats.empty());
+    EXPECT_FALSE(none.succeeded());
+    EXPECT_EQ(install::describeProblems(none, "Ostrand"), juce::String());
+}
+
+namespace
+{
+// A file system mounted over a folder for the length of a test; refused mounts skip it.
+struct ScopedMount
+{
+    juce::File folder;
+    bool mounted = false;
+
+    ScopedMount(const juce::File& f, const juce::String& setUp) : folder(f)
+    {
+        folder.createDirectory();
+        mounted = std::system((setUp + " 2>/dev/null").toRawUTF8()) == 0;
+    }
+    ~ScopedMount()
+    {
+        if (mounted)
+            std::system(("umount '" + folder.getFullPathName() + "'").toRawUTF8());
+    }
+};
+} // namespace
+
+TEST_F(InstallEngine, RealFaultsOfMountedFileSystemsAreReportedWithTheirReasons)
+{
+    // A disk too small for the archive, and a drive mounted read-only.
+    const auto quoted = [](const juce::File& f)
+    {
+        return "'" + f.getFullPathName() + "'";
+    };
+    {
+        const auto folder = root.getChildFile(folders[0]);
+        ScopedMount tiny(folder, "mount -t tmpfs -o size=8k tmpfs " + quoted(folder));
+        if (!tiny.mounted)
+            GTEST_SKIP() << "mount is refused here";
+        // An archive larger than the file system: one big stored file.
+        const auto big = makeZip({{"Ostrand.vst3\\Contents\\big.bin", std::string(64 * 1024, 'x')}});
+        auto archives = goodArchives();
+        archives[0] = dataOf(big);
+        std::array<bool, 3> selected{true, false, false};
+        const auto report = runReport(selected, false, archives);
+        ASSERT_EQ(report.formats.size(), 1u);
+        EXPECT_EQ(install::reasonName(report.formats[0].reason), "disk-full");
+        EXPECT_EQ(report.formats[0].path, root.getChildFile(bundles[0]));
+        EXPECT_EQ(folder.getNumberOfChildFiles(juce::File::findFilesAndDirectories), 0); // no staging left
+    }
+    {
+        const auto folder = root.getChildFile(folders[1]);
+        folder.createDirectory();
+        writeTree(root, oldBundle(1));
+        ScopedMount readOnly(folder, "mount --bind " + quoted(folder) + " " + quoted(folder) +
+                                         " && mount -o remount,bind,ro " + quoted(folder));
+        if (!readOnly.mounted)
+            GTEST_SKIP() << "read-only bind mount is refused here";
+        for (bool uninstall : {false, true})
+        {
+            std::array<bool, 3> selected{false, true, false};
+            const auto report = runReport(selected, uninstall, goodArchives());
+            ASSERT_EQ(report.formats.size(), 1u);
+            EXPECT_EQ(install::reasonName(report.formats[0].reason), "no-permission") << uninstall;
+            EXPECT_EQ(report.formats[0].systemErrorCode, EROFS) << uninstall;
+            EXPECT_EQ(bundlePart(snapshotTree(root), 1), oldBundle(1)) << uninstall;
+        }
+    }
 }

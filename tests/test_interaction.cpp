@@ -494,3 +494,58 @@ TEST_F(MainInteraction, GoesAwayCleanlyWhileAButtonHasTheKeyboardFocus)
     pointer.reset();
     main.reset();
 }
+
+TEST_F(MainInteraction, AFailedRunNamesItsReasonUntilThePointerEntersAnotherControl)
+{
+    // A file stands where CLAP's install folder must go.
+    const auto clapFolder = prefix.commonFiles().getChildFile("CLAP");
+    ASSERT_TRUE(prefix.commonFiles().createDirectory().wasOk());
+    ASSERT_TRUE(clapFolder.replaceWithText("not a folder"));
+    const juce::String reason("CLAP failed: \"CLAP\" stands where a folder for Ostrand.clap must go.");
+    const juce::String installHover("Click to install selected. Shift-click to uninstall selected");
+    startOnDesktop();
+    const auto bareSpot = main->getScreenPosition() + juce::Point<int>(300, 380);
+
+    click("CLAP");
+    ASSERT_TRUE(pointer->moveOnto(*main->installButton));
+    click("INSTALL");
+    ASSERT_NE(main->resultPanel, nullptr);
+    EXPECT_FALSE(main->resultPanel->success);
+    EXPECT_EQ(main->infoLabel->getText(), reason);
+
+    // Leaving INSTALL, the bare component and INSTALL again keep it.
+    ASSERT_TRUE(pointer->moveTo(bareSpot, nullptr));
+    EXPECT_EQ(main->infoLabel->getText(), reason);
+    ASSERT_TRUE(pointer->moveOnto(*main->installButton));
+    ASSERT_TRUE(pointer->moveTo(bareSpot, nullptr));
+    EXPECT_EQ(main->infoLabel->getText(), reason);
+
+    // Another control ends it; hover texts work as before.
+    ASSERT_TRUE(pointer->moveOnto(button("EULA")));
+    EXPECT_EQ(main->infoLabel->getText(), juce::String("Click to read End-User License Agreement"));
+    ASSERT_TRUE(pointer->moveTo(bareSpot, nullptr));
+    EXPECT_EQ(main->infoLabel->getText(), juce::String());
+    ASSERT_TRUE(pointer->moveOnto(*main->installButton));
+    EXPECT_EQ(main->infoLabel->getText(), installHover);
+
+    // SELECT ALL ends it too, leaving the label as leaving INSTALL would have: empty.
+    click("CLAP");
+    click("INSTALL");
+    EXPECT_EQ(main->infoLabel->getText(), reason);
+    ASSERT_TRUE(pointer->moveOnto(*main->selectAllButton));
+    EXPECT_EQ(main->infoLabel->getText(), juce::String());
+
+    // With the obstacle gone the same click succeeds, and the label is INSTALL's own again.
+    ASSERT_TRUE(pointer->moveOnto(*main->installButton));
+    click("CLAP");
+    click("INSTALL");
+    EXPECT_EQ(main->infoLabel->getText(), reason);
+    ASSERT_TRUE(clapFolder.deleteFile());
+    click("CLAP");
+    click("INSTALL");
+    EXPECT_TRUE(main->resultPanel->success);
+    EXPECT_TRUE(bundle(clapFormat).existsAsFile());
+    EXPECT_EQ(main->infoLabel->getText(), installHover);
+    ASSERT_TRUE(pointer->moveTo(bareSpot, nullptr));
+    EXPECT_EQ(main->infoLabel->getText(), juce::String());
+}

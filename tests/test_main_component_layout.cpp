@@ -1,4 +1,6 @@
 #include "support/TestEnvironment.h"
+#include "catalogue/Formats.h"
+#include "install/InstallReport.h"
 #include "ui/MainComponent.h"
 
 #include <gtest/gtest.h>
@@ -129,4 +131,37 @@ TEST_F(MainComponentLayout, OpenPanelsFollowTheComponentOnResize)
     }
     EXPECT_FLOAT_EQ(main.eulaPanel->unit, 8.0f);
     EXPECT_FLOAT_EQ(main.supportPanel->unit, 8.0f);
+}
+
+TEST(MainComponentLabel, EveryReasonSentenceFitsTheLabelAt600)
+{
+    // The label squeezes a line down to the framework's minimum horizontal scale before it
+    // shortens it with an ellipsis: every single-format sentence must fit within that.
+    testing_support::ScopedWinePrefix prefix;
+    MainComponent main;
+    const auto& label = *main.infoLabel;
+    const auto area = label.getBorderSize().subtractedFrom(label.getLocalBounds());
+    const float room = (float)area.getWidth() / juce::Font::getDefaultMinimumHorizontalScaleFactor();
+
+    using install::FailureReason;
+    using install::FormatOutcome;
+    for (int format = 0; format < 3; ++format)
+        for (auto reason :
+             {FailureReason::inUse, FailureReason::noPermission, FailureReason::diskFull,
+              FailureReason::installFolderMissing, FailureReason::noInstallFolder, FailureReason::pathBlocked,
+              FailureReason::archiveDamaged, FailureReason::otherInstaller, FailureReason::other})
+            for (auto outcome : {FormatOutcome::failed, FormatOutcome::installedOldCopyLeft})
+                for (bool uninstall : {false, true})
+                {
+                    install::FormatReport report;
+                    report.format = format;
+                    report.outcome = outcome;
+                    report.reason = reason;
+                    report.path = juce::File("/prefix/drive_c/Program Files/Common Files/Avid");
+                    report.systemError = "No space left on device";
+                    const auto text = install::describeFormat(report, main.productName, uninstall);
+                    ASSERT_TRUE(text.startsWith(catalogue::formatNames[format])) << text;
+                    EXPECT_FALSE(text.contains(".vx-")) << text;
+                    EXPECT_LE(label.getFont().getStringWidthFloat(text), room) << text;
+                }
 }

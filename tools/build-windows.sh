@@ -31,7 +31,7 @@ exe="$build/vx_installer.exe"
 [[ -f "$exe" ]] || { echo "build-windows: $exe was not produced" >&2; exit 1; }
 
 # Everything else (libstdc++, libgcc, winpthread, zlib, png, jpeg) must be linked in.
-system_dlls='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|comctl32|winspool\.drv|wininet|version|ws2_32|wsock32|imm32|shlwapi|rpcrt4|winmm|dxgi|msvcrt|uxtheme|dwmapi|d2d1|dwrite|d3d11|setupapi|crypt32|msimg32|opengl32)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|comctl32|winspool\.drv|wininet|version|ws2_32|wsock32|imm32|shlwapi|rpcrt4|winmm|dxgi|msvcrt|uxtheme|dwmapi|d2d1|dwrite|d3d11|setupapi|crypt32|msimg32|opengl32|rstrtmgr)\.dll$'
 imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
 foreign=$(echo "$imports" | tr 'A-Z' 'a-z' | grep -Ev "$system_dlls" || true)
 if [[ -n "$foreign" ]]; then

@@ -359,6 +359,15 @@ juce::String formatHoverText(const MainComponent& main, int format, const juce::
 }
 
 constexpr int resultFadeMilliseconds = 3000;
+
+// The checks of the Windows build under Wine cannot look into the window: after each run
+// they read the info label's text from the file this variable names. Unset, nothing is written.
+void publishInfoLabelForTests(const juce::Label& label)
+{
+    const auto path = juce::SystemStats::getEnvironmentVariable("VX_TEST_INFO_LABEL_FILE", {});
+    if (juce::File::isAbsolutePath(path))
+        juce::File(path).replaceWithText(label.getText());
+}
 } // namespace
 
 void MainComponent::buttonClicked(juce::Button* button)
@@ -390,8 +399,9 @@ void MainComponent::buttonClicked(juce::Button* button)
     }
     else if (name == "INSTALL")
     {
-        const bool succeeded =
-            install::processSelectedFormats(formatSelected, uninstallMode, installFolders, productName);
+        const auto report =
+            install::runSelectedFormats(formatSelected, uninstallMode, installFolders, productName);
+        const bool succeeded = report.succeeded();
         repaint();
         auto& panel = openPanel(*this, resultPanel, std::make_unique<panel_success>(),
                                 [succeeded](panel_success& result) { result.success = succeeded; });
@@ -399,6 +409,19 @@ void MainComponent::buttonClicked(juce::Button* button)
         // takes no clicks.
         juce::Desktop::getInstance().getAnimator().animateComponent(&panel, getBounds(), 0.0f,
                                                                     resultFadeMilliseconds, true, 0.0, 0.0);
+
+        if (const auto problems = install::describeProblems(report, productName); problems.isNotEmpty())
+        {
+            infoLabel->setText(problems, juce::dontSendNotification);
+            showingRunProblems = true;
+        }
+        else if (showingRunProblems)
+        {
+            // An earlier run's problems are over: the label shows what hovering shows.
+            showingRunProblems = false;
+            buttonStateChanged(installButton.get());
+        }
+        publishInfoLabelForTests(*infoLabel);
     }
     else if (name == "SELECT_ALL")
     {
@@ -409,6 +432,20 @@ void MainComponent::buttonClicked(juce::Button* button)
 
 void MainComponent::buttonStateChanged(juce::Button* button)
 {
+    if (showingRunProblems)
+    {
+        // Hovering and leaving INSTALL keep the run's problems on show; entering any other
+        // control ends that, and the label shows what it would have shown without them.
+        if (button == installButton.get() || !button->isMouseOver(false))
+            return;
+        showingRunProblems = false;
+        if (button == selectAllButton.get())
+        {
+            infoLabel->setText({}, juce::dontSendNotification); // leaving INSTALL had cleared it
+            return;
+        }
+    }
+
     if (!button->isMouseOver(false))
     {
         infoLabel->setText({}, juce::dontSendNotification);

@@ -50,6 +50,9 @@ public:
     bool uninstallMode = false;
     std::array<bool, 3> formatSelected{};
     std::array<juce::File, 3> installFolders;
+    // The info label shows what went wrong in the last run, until the pointer enters a
+    // control other than INSTALL.
+    bool showingRunProblems = false;
 
 protected:
     // The two mouse states paint shows for a control, as the framework reports them:

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the Windows build of vx_installer under Wine on a private X server and checks
-# it from the outside, as a user would see it: windows, files and screenshots, no test
-# hooks in the program.
+# it from the outside, as a user would see it: windows, files and screenshots. The one
+# test hook: the program writes its info label's text after each run to the file that
+# VX_TEST_INFO_LABEL_FILE names.
 #
 #   tests/wine/run_wine_tests.sh [--quick] <vx_installer.exe> <artefacts-folder> [<linux vx_installer>]
 #
@@ -34,7 +35,8 @@ WINE_FIRST_START_CHECKS=(
     window_appears window_is_painted repaints_after_resize no_settings_file_without_maker_folder
     closes_with_alt_f4)
 WINE_SECOND_START_CHECKS=(
-    window_appears settings_file_written clap_click_installs shift_click_uninstalls_clap
+    window_appears settings_file_written clap_click_installs clap_held_open_fails_and_says_why
+    shift_click_uninstalls_clap
     select_all_installs_every_format wine_reads_module_versions shift_click_uninstalls_aax
     closes_with_alt_f4)
 NATIVE_START_CHECKS=(window_appears native_keeps_settings_file native_shows_same_install_state)
@@ -84,6 +86,7 @@ export WINEDEBUG=-all
 # No Mono or Gecko installer prompts: the program needs neither.
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 DRIVE_C="$WINEPREFIX/drive_c"
+export VX_TEST_INFO_LABEL_FILE='C:\vx-info-label.txt'
 # The programs run here: a path wrongly resolved against the working folder lands in it.
 mkdir -p "$WORK/cwd"
 PREFIX_CACHE="${VX_WINE_PREFIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vx_installer/wine-prefix}"
@@ -426,6 +429,63 @@ check_clap_click_installs() {
     wait_for "$FILE_TIMEOUT" test -f "$(wine_path "${BUNDLES[CLAP]}")" ||
         { echo "no ${BUNDLES[CLAP]} ${FILE_TIMEOUT} s after INSTALL"; return 1; }
     wait_for_rows clap-installed "VST3=grey CLAP=blue AAX=grey"
+}
+
+# info_label_after CLICK...: runs the click command (click_control INSTALL, for example)
+# and prints the info label's text once the run has written it.
+info_label_after() {
+    local file
+    file="$(wine_path "$VX_TEST_INFO_LABEL_FILE")"
+    rm -f "$file"
+    "$@" || return 1
+    wait_for "$FILE_TIMEOUT" test -f "$file" || { echo "(no info label text written)"; return 1; }
+    sleep 0.2
+    tr -d '\r' <"$file"
+}
+
+# A host holds the installed Ostrand.clap open without sharing (hold_open.c): CLAP and
+# INSTALL fail, and so does the shift-click that uninstalls; the info label says why, and
+# the old bundle stays byte for byte. Once the host lets go, the same clicks install.
+check_clap_held_open_fails_and_says_why() {
+    require_600 || return 1
+    local helper="$WORK/hold_open.exe" bundle before label inode expected
+    bundle="$(wine_path "${BUNDLES[CLAP]}")"
+    expected="CLAP failed: Ostrand.clap is in use by another program. Close it and click INSTALL again."
+    x86_64-w64-mingw32-gcc-posix -municode -O2 -Wall -o "$helper" "$HERE/hold_open.c" ||
+        { echo "cannot build $HERE/hold_open.c"; return 1; }
+    before="$(sha256sum <"$bundle")" || { echo "no ${BUNDLES[CLAP]} to hold"; return 1; }
+    inode="$(stat -c %i "$bundle")"
+    rm -f "$DRIVE_C/hold-ready" "$DRIVE_C/hold-release"
+    (cd "$WORK/cwd" && exec wine "$helper" "${BUNDLES[CLAP]}" 'C:\hold-ready' 'C:\hold-release') \
+        >>"$ARTEFACTS/hold-open.log" 2>&1 &
+    local holder=$!
+    wait_for "$FILE_TIMEOUT" test -f "$DRIVE_C/hold-ready" ||
+        { echo "hold_open.exe did not open the bundle (see $ARTEFACTS/hold-open.log)"; kill "$holder"; return 1; }
+
+    local status=0
+    click_control CLAP
+    label="$(info_label_after click_control INSTALL)" || status=1
+    screenshot clap-in-use >/dev/null
+    [[ "$label" == "$expected" ]] || { echo "label reads '$label', expected '$expected'"; status=1; }
+    [[ "$(sha256sum <"$bundle")" == "$before" && "$(stat -c %i "$bundle")" == "$inode" ]] ||
+        { echo "the held bundle was changed"; status=1; }
+    [[ -z "$(find "$(dirname "$bundle")" -name '*.vx-*')" ]] || { echo "work names left behind"; status=1; }
+
+    click_control CLAP
+    label="$(info_label_after shift_click_control INSTALL)" || status=1
+    expected="${expected/click INSTALL/shift-click INSTALL}"
+    [[ "$label" == "$expected" ]] || { echo "after the shift-click the label reads '$label', expected '$expected'"; status=1; }
+    [[ "$(sha256sum <"$bundle")" == "$before" ]] || { echo "the held bundle was changed by the uninstall"; status=1; }
+
+    touch "$DRIVE_C/hold-release"
+    wait "$holder" || { echo "hold_open.exe failed (see $ARTEFACTS/hold-open.log)"; status=1; }
+    click_control CLAP
+    label="$(info_label_after click_control INSTALL)" || status=1
+    [[ "$label" != CLAP\ failed* ]] || { echo "after the host let go the label still reads '$label'"; status=1; }
+    [[ "$(stat -c %i "$bundle")" != "$inode" && "$(sha256sum <"$bundle")" == "$before" ]] ||
+        { echo "the second INSTALL did not replace the bundle"; status=1; }
+    wait_for_rows clap-reinstalled "VST3=grey CLAP=blue AAX=grey" || status=1
+    return $status
 }
 
 # Select CLAP again and shift-click INSTALL: the bundle goes, the row turns grey.

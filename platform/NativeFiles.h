@@ -1,0 +1,50 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <cstdint>
+
+// The file calls of the install engine, made with the system's own API so that a failure
+// keeps the failing call's error: errno, or GetLastError on Windows, whose error codes the
+// framework's file class does not hand on. Each returns 0 on success, else that code.
+namespace platform
+{
+// One folder whose parent exists.
+int createOneFolder(const juce::File& folder);
+
+// Renames, never replacing what is at the target.
+int renameWithoutReplacing(const juce::File& from, const juce::File& to);
+
+// Removes a file or a symbolic link (of a folder too), never what a link points to.
+int removeFileOrLink(const juce::File& file);
+
+// Removes an empty folder.
+int removeEmptyFolder(const juce::File& folder);
+
+// The system's own words for an error code.
+juce::String describeSystemError(int code);
+
+// The error code the system gives for a path that exists already (EEXIST, ERROR_FILE_EXISTS).
+int alreadyExistsError();
+
+// The names of the programs that hold any of the files open (the Restart Manager on
+// Windows); empty where the system names nobody.
+juce::StringArray programsHoldingFiles(const juce::Array<juce::File>& files);
+
+// A new file opened for writing only; it must not exist yet.
+class NewFile
+{
+public:
+    NewFile() = default;
+    ~NewFile();
+
+    int create(const juce::File& file);
+    // Writes all bytes or fails.
+    int write(const void* data, size_t count);
+
+private:
+    std::intptr_t handle = -1;
+
+    JUCE_DECLARE_NON_COPYABLE(NewFile)
+};
+} // namespace platform

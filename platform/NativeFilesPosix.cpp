@@ -1,0 +1,97 @@
+#include "platform/NativeFiles.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <stdio.h>
+#include <unistd.h>
+
+namespace platform
+{
+namespace
+{
+const char* pathOf(const juce::File& file)
+{
+    return file.getFullPathName().toRawUTF8();
+}
+
+int resultOf(int status)
+{
+    return status == 0 ? 0 : errno;
+}
+} // namespace
+
+int createOneFolder(const juce::File& folder)
+{
+    return resultOf(::mkdir(pathOf(folder), 0755));
+}
+
+int renameWithoutReplacing(const juce::File& from, const juce::File& to)
+{
+    // Checked first, then a plain rename: the engine alone works on its own work names.
+    struct stat info;
+    if (::lstat(pathOf(to), &info) == 0)
+        return EEXIST;
+    return resultOf(::rename(pathOf(from), pathOf(to)));
+}
+
+int removeFileOrLink(const juce::File& file)
+{
+    return resultOf(::unlink(pathOf(file)));
+}
+
+int removeEmptyFolder(const juce::File& folder)
+{
+    return resultOf(::rmdir(pathOf(folder)));
+}
+
+juce::String describeSystemError(int code)
+{
+    return juce::String(std::strerror(code));
+}
+
+int alreadyExistsError()
+{
+    return EEXIST;
+}
+
+juce::StringArray programsHoldingFiles(const juce::Array<juce::File>&)
+{
+    return {};
+}
+
+NewFile::~NewFile()
+{
+    if (handle >= 0)
+        ::close((int)handle);
+}
+
+int NewFile::create(const juce::File& file)
+{
+    // O_EXCL also refuses a symbolic link, dangling or not, at the path.
+    const int descriptor = ::open(pathOf(file), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (descriptor < 0)
+        return errno;
+    handle = descriptor;
+    return 0;
+}
+
+int NewFile::write(const void* data, size_t count)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (count > 0)
+    {
+        const auto written = ::write((int)handle, bytes, count);
+        if (written < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        bytes += written;
+        count -= (size_t)written;
+    }
+    return 0;
+}
+} // namespace platform
