@@ -9,6 +9,8 @@ trap 'rm -rf "$work"' EXIT
 export WINEPREFIX="$work/prefix"
 mkdir -p "$WINEPREFIX/drive_c/ProgramData/Audio Tarvosk"
 failed=0
+# The root window is the one visible window an empty display has.
+root_window=$(xdotool search --maxdepth 0 --name '' 2>/dev/null | head -n 1)
 fail() { echo "FAIL: $*"; failed=1; }
 
 # run NAME ARGS...: runs the program, watching the display for windows while it runs.
@@ -19,7 +21,7 @@ run() {
     pid=$!
     windows=""
     while kill -0 "$pid" 2>/dev/null; do
-        windows+=$(xdotool search --onlyvisible --name '' 2>/dev/null)
+        windows+=$(xdotool search --onlyvisible --name '' 2>/dev/null | grep -vx "${root_window:-none}")
         sleep 0.05
     done
     wait "$pid"

@@ -67,9 +67,10 @@ wait_for() {
     done
 }
 
-# Any visible window on the display, whoever made it.
+# Any visible window on the display, whoever made it, except the root window.
+ROOT_WINDOW=""
 visible_windows() {
-    xdotool search --onlyvisible --name '' 2>/dev/null
+    xdotool search --onlyvisible --name '' 2>/dev/null | grep -vx "${ROOT_WINDOW:-none}"
 }
 
 # run_program NAME ARGS...: runs the program under Wine from the scratch working folder,
@@ -205,6 +206,7 @@ XVFB_PID=$!
 exec 3>&-
 wait_for 10 test -s "$WORK/display" || setup_failed "Xvfb did not start (see $ARTEFACTS/xvfb.log)"
 export DISPLAY=":$(head -n 1 "$WORK/display")"
+ROOT_WINDOW="$(xdotool search --maxdepth 0 --name '' 2>/dev/null | head -n 1)"
 
 make_prefix || setup_failed "no Wine prefix: wineboot --init failed or timed out (see $ARTEFACTS/wineboot.log)"
 mkdir -p "$DRIVE_C/ProgramData/Audio Tarvosk" "$DRIVE_C/logs"
