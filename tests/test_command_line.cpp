@@ -384,3 +384,13 @@ TEST(OtherCopies, SearchFoldersOfEachFormat)
     folders.clapPath = {};
     EXPECT_TRUE(install::otherSearchFolders(1, folders).isEmpty());
 }
+
+TEST(OtherCopies, PerUserFolderIsTheUsersFolderInThePrefix)
+{
+    // Where Wine puts %LOCALAPPDATA% for the Windows program on the same prefix.
+    ScopedWinePrefix prefix;
+    EXPECT_EQ(platform::localAppDataFolder(),
+              prefix.driveC().getChildFile("users/" + juce::SystemStats::getLogonName() + "/AppData/Local"));
+    EXPECT_EQ(install::systemHostSearchFolders().commonFilesX86Folder,
+              prefix.driveC().getChildFile("Program Files (x86)/Common Files"));
+}

@@ -146,6 +146,29 @@ check_status_reaches_the_standard_output() {
         { echo "no report on the standard output: $(head -c 300 "$ARTEFACTS/status-text.out")"; return 1; }
 }
 
+# A copy in the per-user CLAP folder, where the Windows shell puts %LOCALAPPDATA%, is named
+# as another copy that hosts load.
+check_status_names_a_per_user_copy() {
+    local users user_folder
+    users=("$DRIVE_C"/users/*)
+    user_folder=""
+    for user_folder in "${users[@]}"; do
+        [[ "$(basename "$user_folder")" == Public ]] || break
+    done
+    [[ -d "$user_folder/AppData/Local" ]] || { echo "no user folder with AppData\\Local in the prefix"; return 1; }
+    local name copy
+    name="$(basename "$user_folder")"
+    copy="$user_folder/AppData/Local/Programs/Common/CLAP/Ostrand.clap"
+    mkdir -p "$(dirname "$copy")" && cp "$DRIVE_C/${BUNDLES[1]}" "$copy" || return 1
+    run_program per-user-copy --status
+    rm -f "$copy"
+    expect_status 0 || return 1
+    expect_no_window || return 1
+    grep -qF "  other copy: C:\\users\\$name\\AppData\\Local\\Programs\\Common\\CLAP\\Ostrand.clap (version 1.2.0.0)" \
+        "$ARTEFACTS/per-user-copy.out" ||
+        { echo "the per-user copy is not reported: $(grep -i 'copy' "$ARTEFACTS/per-user-copy.out")"; return 1; }
+}
+
 check_unknown_option_exits_2() {
     run_program unknown --frobnicate
     expect_status 2 || return 1
@@ -163,7 +186,7 @@ check_windows_spelling_uninstalls() {
 }
 
 CHECKS=(install_all_writes_the_log status_json_reports_the_installs status_reaches_the_standard_output
-    unknown_option_exits_2 windows_spelling_uninstalls)
+    status_names_a_per_user_copy unknown_option_exits_2 windows_spelling_uninstalls)
 
 # ---------------------------------------------------------------------------------------
 # Runner
