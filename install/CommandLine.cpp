@@ -384,9 +384,11 @@ juce::String commandLineUsage()
            "       vx_installer --install FORMATS [--json] [--log FILE]\n"
            "       vx_installer --uninstall FORMATS [--json] [--log FILE]\n"
            "       vx_installer --help | --version\n"
-           "FORMATS: vst3, clap, aax separated by commas, or all. Without arguments the window opens.\n"
-           "Windows spellings: /status /install=FORMATS /uninstall=FORMATS /json /log=FILE /? /version\n"
-           "Exit status: 0 done, 1 a format failed, 2 usage error.\n";
+           "FORMATS: vst3, clap, aax separated by commas, or all.\n"
+           "Windows spellings: /status /install=FORMATS /uninstall=FORMATS /json\n"
+           "                   /log=FILE /? /version\n"
+           "Exit status: 0 done, 1 a format failed, 2 usage error.\n"
+           "Without arguments the window opens.\n";
 }
 
 CommandLineFolders systemCommandLineFolders()

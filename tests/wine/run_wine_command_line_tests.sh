@@ -177,6 +177,24 @@ check_unknown_option_exits_2() {
         { echo "no message on the error stream: $(head -c 300 "$ARTEFACTS/unknown.err")"; return 1; }
 }
 
+# The recipe the README gives for scripts: cmd's `start /wait` waits and hands on the exit
+# status. Started so, the program has no console to write to here (cmd runs on pipes), so
+# the report goes to the log.
+check_start_wait_gives_the_exit_status() {
+    cp "$EXE" "$DRIVE_C/vx_installer.exe" || return 1
+    printf '%s\r\n' '@echo off' \
+        'start /wait C:\vx_installer.exe /install=vst2' 'echo errorlevel %ERRORLEVEL%' \
+        'start /wait C:\vx_installer.exe /status /log=C:\logs\start.log' 'echo errorlevel %ERRORLEVEL%' \
+        >"$DRIVE_C/start-wait.cmd"
+    local out="$ARTEFACTS/start-wait.txt" seen
+    (cd "$WORK/cwd" && timeout "$RUN_TIMEOUT" wine cmd /c 'C:\start-wait.cmd') </dev/null >"$out" 2>&1
+    rm -f "$DRIVE_C/vx_installer.exe" "$DRIVE_C/start-wait.cmd"
+    seen="$(tr -d '\r' <"$out" | grep '^errorlevel' | tr '\n' ' ')"
+    [[ "$seen" == "errorlevel 2 errorlevel 0 " ]] || { echo "cmd saw: $seen"; return 1; }
+    grep -q '^VST3: installed, version 1.2.0.0' "$DRIVE_C/logs/start.log" ||
+        { echo 'no report in C:\logs\start.log'; return 1; }
+}
+
 check_windows_spelling_uninstalls() {
     run_program uninstall /UNINSTALL=clap
     expect_status 0 || return 1
@@ -186,7 +204,8 @@ check_windows_spelling_uninstalls() {
 }
 
 CHECKS=(install_all_writes_the_log status_json_reports_the_installs status_reaches_the_standard_output
-    status_names_a_per_user_copy unknown_option_exits_2 windows_spelling_uninstalls)
+    status_names_a_per_user_copy unknown_option_exits_2 start_wait_gives_the_exit_status
+    windows_spelling_uninstalls)
 
 # ---------------------------------------------------------------------------------------
 # Runner
