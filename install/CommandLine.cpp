@@ -411,10 +411,9 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
     // The log is opened before anything else is done, so that a log that cannot be written
     // stops the run while nothing has been touched.
     std::unique_ptr<juce::FileOutputStream> log;
-    juce::File logFile;
     if (options.logPath.isNotEmpty())
     {
-        logFile = fileFromArgument(options.logPath, folders.workingDirectory);
+        const auto logFile = fileFromArgument(options.logPath, folders.workingDirectory);
         juce::String problem;
         if (logFile.isDirectory())
             problem = "it is a folder";
