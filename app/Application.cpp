@@ -1,6 +1,8 @@
 #include "app/Application.h"
 
 #include "catalogue/Product.h"
+#include "install/CommandLine.h"
+#include "platform/Console.h"
 #include "ui/MainComponent.h"
 
 const juce::String vx_installerApplication::getApplicationName()
@@ -20,6 +22,17 @@ bool vx_installerApplication::moreThanOneInstanceAllowed()
 
 void vx_installerApplication::initialise(const juce::String&)
 {
+    // With arguments the program runs without a window, prints its report and quits.
+    const auto arguments = getCommandLineParameterArray();
+    if (!arguments.isEmpty())
+    {
+        const auto result = install::runCommandLine(arguments, install::systemCommandLineFolders());
+        platform::writeToStandardOutput(result.output);
+        platform::writeToStandardError(result.errors);
+        setApplicationReturnValue(result.exitStatus);
+        quit();
+        return;
+    }
     mainWindow = std::make_unique<MainWindow>(getApplicationName());
 }
 

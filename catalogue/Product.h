@@ -17,6 +17,9 @@ inline constexpr const char* installerVersion = "1.0.5";
 // Base of the default install folders; a literal, not a system lookup.
 inline constexpr const char* commonFilesRoot = "C:/Program Files/Common Files";
 
+// Where 32-bit hosts look for plug-ins: the 32-bit Common Files folder, also a literal.
+inline constexpr const char* commonFilesX86Root = "C:/Program Files (x86)/Common Files";
+
 // The maker's folder in the common application data folder, shared by all its installers.
 inline constexpr const char* makerFolderName = "Audio Tarvosk";
 inline constexpr const char* settingsFileName = "PluginManagerSettings.txt";

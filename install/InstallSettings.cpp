@@ -91,16 +91,16 @@ void createFolderWithParents(const juce::File& folder, const juce::String& windo
     }
 }
 
-void readSettings(const juce::File& settingsFile, std::array<juce::File, 3>& installFolders)
+bool readSettings(const juce::File& settingsFile, std::array<juce::File, 3>& installFolders)
 {
     if (settingsFile.getSize() > maxSettingsFileSize)
-        return;
+        return false;
     const auto text = settingsFile.loadFileAsString();
     if (!isSafeToParse(text))
-        return;
+        return false;
     const auto settings = juce::XmlDocument::parse(text);
     if (settings == nullptr)
-        return;
+        return false;
 
     for (int format : {catalogue::vst3Format, catalogue::clapFormat, catalogue::aaxFormat})
     {
@@ -115,21 +115,22 @@ void readSettings(const juce::File& settingsFile, std::array<juce::File, 3>& ins
         if (!folder.exists())
             createFolderWithParents(folder, value);
     }
+    return true;
 }
 
-void writeDefaultSettings(const juce::File& settingsFile, const std::array<juce::File, 3>& installFolders)
+bool writeDefaultSettings(const juce::File& settingsFile, const std::array<juce::File, 3>& installFolders)
 {
     // The maker's folder is never created here, and whatever already stands at the file's
     // place (a folder, say) is left alone.
     if (!settingsFile.getParentDirectory().isDirectory() || settingsFile.exists())
-        return;
+        return false;
 
     juce::XmlElement settings(settingsElementName);
     settings.setAttribute(noteAttribute, settingsNote);
     for (int format : {catalogue::clapFormat, catalogue::vst3Format, catalogue::aaxFormat})
         settings.setAttribute(catalogue::formatSettingsKeys[format],
                               platform::windowsPathOf(installFolders[static_cast<size_t>(format)]));
-    settings.writeTo(settingsFile);
+    return settings.writeTo(settingsFile);
 }
 } // namespace
 
@@ -153,12 +154,12 @@ bool isAbsoluteWindowsPath(const juce::String& path)
     return parts.size() >= 2 && parts[0].isNotEmpty() && parts[1].isNotEmpty();
 }
 
-void loadInstallSettings(const juce::File& settingsFolder, std::array<juce::File, 3>& installFolders)
+SettingsLoad loadInstallSettings(const juce::File& settingsFolder, std::array<juce::File, 3>& installFolders)
 {
     const auto settingsFile = getSettingsFile(settingsFolder);
     if (settingsFile.existsAsFile())
-        readSettings(settingsFile, installFolders);
-    else
-        writeDefaultSettings(settingsFile, installFolders);
+        return readSettings(settingsFile, installFolders) ? SettingsLoad::read : SettingsLoad::unreadable;
+    return writeDefaultSettings(settingsFile, installFolders) ? SettingsLoad::written
+                                                              : SettingsLoad::notWritten;
 }
 } // namespace install

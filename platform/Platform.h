@@ -11,6 +11,10 @@ namespace platform
 // The common application data folder (C:\ProgramData on Windows). Not created.
 juce::File commonApplicationDataFolder();
 
+// The user's per-user application data folder, %LOCALAPPDATA% (C:\Users\<name>\AppData\Local
+// on Windows). Not created.
+juce::File localAppDataFolder();
+
 // The user's temporary folder.
 juce::File temporaryFolder();
 

@@ -178,3 +178,17 @@ juce::String windowsPathOf(const juce::File& file)
     return bestLetter + "\\" + file.getRelativePathFrom(bestRoot).replaceCharacter('/', '\\');
 }
 } // namespace platform
+
+// ---------------------------------------------------------------------------------------
+// The per-user folder. Wine names the prefix's user folder after the Unix user:
+// C:\users\<name>\AppData\Local.
+namespace platform
+{
+juce::File localAppDataFolder()
+{
+    const auto user = juce::SystemStats::getLogonName();
+    if (user.isEmpty() || user.containsAnyOf("/\\:"))
+        return {};
+    return fileFromWindowsPath("C:\\users\\" + user + "\\AppData\\Local");
+}
+} // namespace platform

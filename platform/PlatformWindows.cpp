@@ -43,3 +43,19 @@ juce::String windowsPathOf(const juce::File& file)
     return file.getFullPathName();
 }
 } // namespace platform
+
+// ---------------------------------------------------------------------------------------
+// The per-user folder: the shell's answer, else the environment's.
+#include <shlobj.h>
+
+namespace platform
+{
+juce::File localAppDataFolder()
+{
+    WCHAR buffer[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer)))
+        return juce::File(juce::String(buffer));
+    const auto fromEnvironment = juce::SystemStats::getEnvironmentVariable("LOCALAPPDATA", {});
+    return juce::File::isAbsolutePath(fromEnvironment) ? juce::File(fromEnvironment) : juce::File();
+}
+} // namespace platform

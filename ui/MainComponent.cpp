@@ -6,7 +6,7 @@
 #include "catalogue/Palette.h"
 #include "catalogue/Product.h"
 #include "install/InstallEngine.h"
-#include "install/InstallSettings.h"
+#include "install/InstallLocations.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
 #include "ui/Fonts.h"
@@ -52,19 +52,17 @@ MainComponent::MainComponent()
 
     platformSuffix = catalogue::platformSuffix;
 
-    const auto commonFiles = platform::fileFromWindowsPath(commonFilesRoot);
-    installFolders[clapFormat] = commonFiles.getChildFile(defaultFormatFolders[clapFormat]);
-    installFolders[vst3Format] = commonFiles.getChildFile(defaultFormatFolders[vst3Format]);
-    installFolders[aaxFormat] = commonFiles.getChildFile(defaultFormatFolders[aaxFormat]);
-
     productName = displayProductName(catalogue::productName);
     productVersion = catalogue::productVersion;
 
     productPageUrl = juce::URL(catalogue::productPageUrl);
     manualUrl = juce::URL(catalogue::manualUrl);
 
-    settingsFolder = platform::commonApplicationDataFolder().getChildFile(makerFolderName);
-    install::loadInstallSettings(settingsFolder, installFolders);
+    // The same start-up load as the command line's.
+    const auto locations = install::loadInstallLocations(platform::commonApplicationDataFolder(),
+                                                         install::defaultInstallFolders());
+    settingsFolder = locations.settingsFolder;
+    installFolders = locations.installFolders;
 
     for (int i = 0; i < 4; ++i)
         linkButtons[static_cast<size_t>(i)] = createControl(linkNames[i]);

@@ -1,0 +1,514 @@
+#include "install/CommandLine.h"
+
+#include "catalogue/Formats.h"
+#include "catalogue/Product.h"
+#include "install/InstallEngine.h"
+#include "install/InstallLocations.h"
+#include "install/InstallSettings.h"
+#include "install/InstallStatus.h"
+#include "platform/Platform.h"
+
+#include <memory>
+#include <vector>
+
+namespace install
+{
+namespace
+{
+// ---------------------------------------------------------------------------------------
+// Parsing
+
+struct OptionSpelling
+{
+    bool isOption = false;
+    bool windowsStyle = false; // "/name"
+    juce::String name;         // lower case, without the leading "--" or "/"
+    bool hasInlineValue = false;
+    juce::String inlineValue;
+};
+
+const juce::StringArray knownOptions{"status", "install", "uninstall", "json", "log", "help", "version", "?"};
+
+OptionSpelling spellingOf(const juce::String& argument)
+{
+    OptionSpelling spelling;
+    juce::String rest;
+    juce::String separators;
+    if (argument.startsWith("--") && argument.length() > 2)
+    {
+        rest = argument.substring(2);
+        separators = "=";
+    }
+    else if (argument.startsWith("/") && argument.length() > 1)
+    {
+        rest = argument.substring(1);
+        separators = "=:";
+        spelling.windowsStyle = true;
+    }
+    else
+    {
+        // A single dash is no spelling of ours, but clearly meant as an option.
+        spelling.isOption = argument.startsWith("-") && argument.length() > 1;
+        spelling.name = argument; // never a known name
+        return spelling;
+    }
+
+    spelling.isOption = true;
+    const int split = rest.indexOfAnyOf(separators);
+    spelling.name = (split < 0 ? rest : rest.substring(0, split)).toLowerCase();
+    if (split >= 0)
+    {
+        spelling.hasInlineValue = true;
+        spelling.inlineValue = rest.substring(split + 1);
+    }
+    // "/?" is help; a path such as "/tmp/x" is no option of ours.
+    if (spelling.windowsStyle && !knownOptions.contains(spelling.name))
+        spelling.isOption = argument.indexOfChar(1, '/') < 0;
+    return spelling;
+}
+
+// A following argument that looks like one of our options is not taken as a value: it
+// means the value is missing.
+bool looksLikeKnownOption(const juce::String& argument)
+{
+    if (argument.startsWith("-"))
+        return true;
+    const auto spelling = spellingOf(argument);
+    return spelling.windowsStyle && knownOptions.contains(spelling.name);
+}
+
+juce::String displayedName(const OptionSpelling& spelling)
+{
+    return (spelling.windowsStyle ? "/" : "--") + spelling.name;
+}
+
+// "vst3,CLAP" -> the selection; an error for any name that is not a format or "all".
+juce::String parseFormatList(const juce::String& list, std::array<bool, 3>& formats)
+{
+    const auto names = juce::StringArray::fromTokens(list, ",", "");
+    for (const auto& typed : names)
+    {
+        const auto name = typed.trim();
+        if (name.isEmpty())
+            return "empty format name in '" + list + "' (formats: vst3, clap, aax, all)";
+        if (name.equalsIgnoreCase("all"))
+        {
+            formats.fill(true);
+            continue;
+        }
+        const int format = catalogue::formatNames.indexOf(name, true);
+        if (format < 0)
+            return "unknown format '" + name + "' (formats: vst3, clap, aax, all)";
+        formats[static_cast<size_t>(format)] = true;
+    }
+    return {};
+}
+
+CommandAction actionNamed(const juce::String& name)
+{
+    if (name == "status")
+        return CommandAction::status;
+    if (name == "install")
+        return CommandAction::install;
+    if (name == "uninstall")
+        return CommandAction::uninstall;
+    if (name == "help" || name == "?")
+        return CommandAction::help;
+    if (name == "version")
+        return CommandAction::version;
+    return CommandAction::none;
+}
+
+// ---------------------------------------------------------------------------------------
+// Running
+
+struct FormatOutcome
+{
+    bool succeeded = false;
+    juce::String reason; // empty on success
+};
+
+// One format's install or uninstall, through the very call the window's INSTALL click
+// makes, with only that format selected: the engine's answer then belongs to this format.
+FormatOutcome runOneFormat(int formatIndex, bool uninstall, const std::array<juce::File, 3>& installFolders,
+                           const juce::String& productName)
+{
+    std::array<bool, 3> selected{};
+    selected[static_cast<size_t>(formatIndex)] = true;
+    if (processSelectedFormats(selected, uninstall, installFolders, productName))
+        return {true, {}};
+    return {false, "failed"};
+}
+
+struct FormatReport
+{
+    int format = 0;
+    juce::File folder;
+    juce::File bundle;
+    bool installed = false;
+    juce::String version;
+    std::vector<OtherCopy> otherCopies;
+    bool requested = false;
+    FormatOutcome outcome;
+};
+
+FormatReport reportFormat(int format, const std::array<juce::File, 3>& installFolders,
+                          const juce::String& productName, const HostSearchFolders& hostFolders)
+{
+    FormatReport report;
+    report.format = format;
+    report.folder = installFolders[static_cast<size_t>(format)];
+    report.bundle = getBundleFile(report.folder, productName, format);
+    report.installed = isFormatInstalled(report.folder, productName, format);
+    report.version =
+        report.installed ? getInstalledVersion(report.folder, productName, format) : juce::String();
+    report.otherCopies = findOtherCopies(format, report.folder, productName, hostFolders);
+    return report;
+}
+
+juce::String windowsPath(const juce::File& file)
+{
+    return platform::windowsPathOf(file);
+}
+
+juce::String actionName(CommandAction action)
+{
+    return action == CommandAction::install     ? "install"
+           : action == CommandAction::uninstall ? "uninstall"
+                                                : "status";
+}
+
+juce::String settingsStateText(SettingsLoad load)
+{
+    switch (load)
+    {
+    case SettingsLoad::read:
+        return "read";
+    case SettingsLoad::unreadable:
+        return "not a settings file, defaults used, left unchanged";
+    case SettingsLoad::written:
+        return "missing, written with the defaults";
+    case SettingsLoad::notWritten:
+        break;
+    }
+    return "missing, could not be written, defaults used";
+}
+
+struct Report
+{
+    CommandAction action = CommandAction::status;
+    juce::File settingsFile;
+    SettingsLoad settingsLoad = SettingsLoad::notWritten;
+    std::vector<FormatReport> formats;
+    int exitStatus = exitSucceeded;
+};
+
+juce::String reportText(const Report& report)
+{
+    juce::String text;
+    text << catalogue::productName << " " << catalogue::productVersion << " (" << catalogue::applicationName
+         << " " << catalogue::installerVersion << ")\n";
+    text << "Settings file: " << windowsPath(report.settingsFile) << " ("
+         << settingsStateText(report.settingsLoad) << ")\n";
+    for (const auto& format : report.formats)
+    {
+        text << catalogue::formatNames[format.format] << ": "
+             << (!format.installed          ? juce::String("not installed")
+                 : format.version.isEmpty() ? juce::String("installed, version unknown")
+                                            : "installed, version " + format.version);
+        if (format.requested)
+        {
+            text << "; " << actionName(report.action);
+            if (format.outcome.succeeded)
+                text << " succeeded";
+            else
+                text << " FAILED: " << format.outcome.reason;
+        }
+        text << "\n";
+        text << "  folder: " << windowsPath(format.folder) << "\n";
+        text << "  bundle: " << windowsPath(format.bundle) << "\n";
+        for (const auto& copy : format.otherCopies)
+            text << "  other copy: " << windowsPath(copy.bundle) << " ("
+                 << (copy.version.isEmpty() ? juce::String("version unknown") : "version " + copy.version)
+                 << ")\n";
+    }
+    return text;
+}
+
+juce::var reportJson(const Report& report)
+{
+    juce::DynamicObject::Ptr root = new juce::DynamicObject();
+    root->setProperty("product", catalogue::productName);
+    root->setProperty("productVersion", catalogue::productVersion);
+    root->setProperty("installer", catalogue::applicationName);
+    root->setProperty("installerVersion", catalogue::installerVersion);
+    root->setProperty("action", actionName(report.action));
+
+    juce::DynamicObject::Ptr settings = new juce::DynamicObject();
+    settings->setProperty("file", windowsPath(report.settingsFile));
+    settings->setProperty("read", report.settingsLoad == SettingsLoad::read);
+    settings->setProperty("written", report.settingsLoad == SettingsLoad::written);
+    root->setProperty("settings", settings.get());
+
+    juce::Array<juce::var> formats;
+    for (const auto& format : report.formats)
+    {
+        juce::DynamicObject::Ptr entry = new juce::DynamicObject();
+        entry->setProperty("name", catalogue::formatNames[format.format]);
+        entry->setProperty("folder", windowsPath(format.folder));
+        entry->setProperty("bundle", windowsPath(format.bundle));
+        entry->setProperty("installed", format.installed);
+        entry->setProperty("version", format.version);
+        juce::Array<juce::var> copies;
+        for (const auto& copy : format.otherCopies)
+        {
+            juce::DynamicObject::Ptr copyEntry = new juce::DynamicObject();
+            copyEntry->setProperty("bundle", windowsPath(copy.bundle));
+            copyEntry->setProperty("version", copy.version);
+            copies.add(copyEntry.get());
+        }
+        entry->setProperty("otherCopies", copies);
+        if (report.action != CommandAction::status)
+        {
+            entry->setProperty("outcome", !format.requested          ? "not requested"
+                                          : format.outcome.succeeded ? "succeeded"
+                                                                     : "failed");
+            entry->setProperty("reason", format.outcome.reason);
+        }
+        formats.add(entry.get());
+    }
+    root->setProperty("formats", formats);
+    root->setProperty("exitStatus", report.exitStatus);
+    return root.get();
+}
+
+// A path from the command line: a Windows path names the same place as for the window; any
+// other path is this system's own, relative to the working directory.
+juce::File fileFromArgument(const juce::String& path, const juce::File& workingDirectory)
+{
+    if (isAbsoluteWindowsPath(path))
+        return platform::fileFromWindowsPath(path);
+    return workingDirectory.getChildFile(path);
+}
+
+CommandLineResult usageError(const juce::String& message)
+{
+    CommandLineResult result;
+    result.exitStatus = exitUsageError;
+    result.errors << catalogue::applicationName << ": " << message << "\n" << commandLineUsage();
+    return result;
+}
+} // namespace
+
+ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
+{
+    ParsedCommandLine parsed;
+    auto& options = parsed.options;
+    bool logGiven = false;
+
+    for (int i = 0; i < arguments.size(); ++i)
+    {
+        const auto& argument = arguments[i];
+        const auto spelling = spellingOf(argument);
+        if (!spelling.isOption)
+        {
+            parsed.error = "unexpected argument '" + argument + "'";
+            return parsed;
+        }
+        if (!knownOptions.contains(spelling.name) || (spelling.name == "?" && !spelling.windowsStyle))
+        {
+            parsed.error = "unknown option '" + argument + "'";
+            return parsed;
+        }
+
+        const bool takesValue =
+            spelling.name == "install" || spelling.name == "uninstall" || spelling.name == "log";
+        juce::String value;
+        if (takesValue)
+        {
+            if (spelling.hasInlineValue)
+                value = spelling.inlineValue;
+            else if (i + 1 < arguments.size() && !looksLikeKnownOption(arguments[i + 1]))
+                value = arguments[++i];
+            if (value.trim().isEmpty())
+            {
+                parsed.error = "missing value for " + displayedName(spelling);
+                return parsed;
+            }
+        }
+        else if (spelling.hasInlineValue)
+        {
+            parsed.error = displayedName(spelling) + " takes no value";
+            return parsed;
+        }
+
+        if (spelling.name == "json")
+        {
+            options.json = true;
+            continue;
+        }
+        if (spelling.name == "log")
+        {
+            if (logGiven)
+            {
+                parsed.error = displayedName(spelling) + " given twice";
+                return parsed;
+            }
+            logGiven = true;
+            options.logPath = value;
+            continue;
+        }
+
+        if (options.action != CommandAction::none)
+        {
+            parsed.error = "more than one of --status, --install, --uninstall, --help, --version";
+            return parsed;
+        }
+        options.action = actionNamed(spelling.name);
+        if (takesValue)
+        {
+            parsed.error = parseFormatList(value, options.formats);
+            if (parsed.error.isNotEmpty())
+                return parsed;
+        }
+    }
+
+    if (options.action == CommandAction::none)
+        parsed.error = "nothing to do: give --status, --install, --uninstall, --help or --version";
+    return parsed;
+}
+
+juce::String commandLineUsage()
+{
+    return "usage: vx_installer --status [--json] [--log FILE]\n"
+           "       vx_installer --install FORMATS [--json] [--log FILE]\n"
+           "       vx_installer --uninstall FORMATS [--json] [--log FILE]\n"
+           "       vx_installer --help | --version\n"
+           "FORMATS: vst3, clap, aax separated by commas, or all.\n"
+           "Windows spellings: /status /install=FORMATS /uninstall=FORMATS /json\n"
+           "                   /log=FILE /? /version\n"
+           "Exit status: 0 done, 1 a format failed, 2 usage error.\n"
+           "Without arguments the window opens.\n";
+}
+
+CommandLineFolders systemCommandLineFolders()
+{
+    CommandLineFolders folders;
+    folders.commonApplicationDataFolder = platform::commonApplicationDataFolder();
+    folders.defaultInstallFolders = defaultInstallFolders();
+    folders.hostSearchFolders = systemHostSearchFolders();
+    folders.workingDirectory = juce::File::getCurrentWorkingDirectory();
+    return folders;
+}
+
+CommandLineResult runCommandLine(const juce::StringArray& arguments, const CommandLineFolders& folders)
+{
+    const auto parsed = parseCommandLine(arguments);
+    if (parsed.error.isNotEmpty())
+        return usageError(parsed.error);
+    const auto& options = parsed.options;
+
+    // The log is opened before anything else is done, so that a log that cannot be written
+    // stops the run while nothing has been touched.
+    std::unique_ptr<juce::FileOutputStream> log;
+    if (options.logPath.isNotEmpty())
+    {
+        const auto logFile = fileFromArgument(options.logPath, folders.workingDirectory);
+        juce::String problem;
+        if (logFile.isDirectory())
+            problem = "it is a folder";
+        else if (!logFile.getParentDirectory().isDirectory())
+            problem = "its folder does not exist";
+        else
+        {
+            log = std::make_unique<juce::FileOutputStream>(logFile);
+            if (log->failedToOpen())
+                problem = log->getStatus().getErrorMessage();
+            else if (!log->setPosition(0) || log->truncate().failed())
+                problem = "it cannot be overwritten";
+        }
+        if (problem.isNotEmpty())
+        {
+            CommandLineResult result;
+            result.exitStatus = exitUsageError;
+            result.errors << catalogue::applicationName << ": cannot write the log file '" << options.logPath
+                          << "': " << problem << "\n";
+            return result;
+        }
+    }
+
+    CommandLineResult result;
+    if (options.action == CommandAction::help)
+    {
+        result.output = commandLineUsage();
+    }
+    else if (options.action == CommandAction::version)
+    {
+        result.output << catalogue::applicationName << " " << catalogue::installerVersion << " ("
+                      << catalogue::productName << " " << catalogue::productVersion << ")\n";
+    }
+    else
+    {
+        const auto locations =
+            loadInstallLocations(folders.commonApplicationDataFolder, folders.defaultInstallFolders);
+        const auto productName = catalogue::displayProductName(catalogue::productName);
+
+        Report report;
+        report.action = options.action;
+        report.settingsFile = getSettingsFile(locations.settingsFolder);
+        report.settingsLoad = locations.settingsLoad;
+
+        std::array<FormatOutcome, 3> outcomes;
+        if (options.action != CommandAction::status)
+        {
+            for (int format = 0; format < catalogue::numFormats; ++format)
+            {
+                if (!options.formats[static_cast<size_t>(format)])
+                    continue;
+                outcomes[static_cast<size_t>(format)] =
+                    runOneFormat(format, options.action == CommandAction::uninstall, locations.installFolders,
+                                 productName);
+            }
+        }
+
+        for (int format = 0; format < catalogue::numFormats; ++format)
+        {
+            auto entry =
+                reportFormat(format, locations.installFolders, productName, folders.hostSearchFolders);
+            if (options.action != CommandAction::status && options.formats[static_cast<size_t>(format)])
+            {
+                entry.requested = true;
+                entry.outcome = outcomes[static_cast<size_t>(format)];
+                if (!entry.outcome.succeeded)
+                {
+                    report.exitStatus = exitFormatFailed;
+                    result.errors << catalogue::applicationName << ": " << catalogue::formatNames[format]
+                                  << " " << actionName(options.action) << " failed: " << entry.outcome.reason
+                                  << "\n";
+                }
+            }
+            report.formats.push_back(std::move(entry));
+        }
+
+        result.exitStatus = report.exitStatus;
+        result.output = options.json ? juce::JSON::toString(reportJson(report)) + "\n" : reportText(report);
+    }
+
+    if (log != nullptr)
+    {
+        bool written = log->writeText(result.output, false, false, nullptr);
+        log->flush();
+        written = written && log->getStatus().wasOk();
+        log.reset();
+        if (!written)
+        {
+            result.errors << catalogue::applicationName
+                          << ": the report could not be written to the log file '" << options.logPath
+                          << "'\n";
+            if (result.exitStatus == exitSucceeded)
+                result.exitStatus = exitFormatFailed;
+        }
+    }
+    return result;
+}
+} // namespace install

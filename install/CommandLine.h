@@ -1,0 +1,71 @@
+#pragma once
+
+#include "install/OtherCopies.h"
+
+#include <juce_core/juce_core.h>
+
+#include <array>
+
+// The program without its window: status, install and uninstall from the command line,
+// through the same settings load, status rule and engine as the window.
+namespace install
+{
+// Exit statuses.
+inline constexpr int exitSucceeded = 0;    // everything asked for succeeded
+inline constexpr int exitFormatFailed = 1; // a format failed; the report says which
+inline constexpr int exitUsageError = 2;   // bad arguments or log file; nothing touched
+
+enum class CommandAction
+{
+    none,
+    status,
+    install,
+    uninstall,
+    help,
+    version
+};
+
+struct CommandOptions
+{
+    CommandAction action = CommandAction::none;
+    std::array<bool, 3> formats{}; // for install and uninstall, by format index
+    bool json = false;
+    juce::String logPath; // as given; empty without --log
+};
+
+struct ParsedCommandLine
+{
+    CommandOptions options;
+    juce::String error; // one line; empty when the arguments are sound
+};
+
+// Reads the arguments (without the program's name). Options are case-insensitive and
+// come in two spellings: "--install vst3,clap" / "--install=vst3,clap" and
+// "/install=vst3,clap" / "/install:vst3,clap" / "/install vst3,clap".
+ParsedCommandLine parseCommandLine(const juce::StringArray& arguments);
+
+// The usage text, several lines ending in a line break.
+juce::String commandLineUsage();
+
+// Everything a command-line run reads from the machine, so that it can run on any folders.
+struct CommandLineFolders
+{
+    juce::File commonApplicationDataFolder; // holds the maker's folder
+    std::array<juce::File, 3> defaultInstallFolders;
+    HostSearchFolders hostSearchFolders;
+    juce::File workingDirectory; // for a relative --log path
+};
+
+// The folders of this machine and process.
+CommandLineFolders systemCommandLineFolders();
+
+struct CommandLineResult
+{
+    int exitStatus = exitSucceeded;
+    juce::String output; // for the standard output: the report
+    juce::String errors; // for the error stream
+};
+
+// Parses and carries out the arguments; the caller prints the result and exits with it.
+CommandLineResult runCommandLine(const juce::StringArray& arguments, const CommandLineFolders& folders);
+} // namespace install

@@ -1,0 +1,396 @@
+#include "install/CommandLine.h"
+#include "install/InstallLocations.h"
+#include "install/OtherCopies.h"
+#include "platform/Platform.h"
+#include "support/PeFixtures.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+using testing_support::peFixture;
+using testing_support::ScopedWinePrefix;
+
+namespace
+{
+const char* const bundlePaths[3] = {
+    "Program Files/Common Files/VST3/Ostrand.vst3",
+    "Program Files/Common Files/CLAP/Ostrand.clap",
+    "Program Files/Common Files/Avid/Audio/Plug-Ins/Ostrand.aaxplugin",
+};
+
+// Every file and folder below root with its size: what "nothing touched" compares.
+std::map<juce::String, juce::int64> snapshotTree(const juce::File& root)
+{
+    std::map<juce::String, juce::int64> tree;
+    for (const auto& item : root.findChildFiles(juce::File::findFilesAndDirectories, true))
+        tree[item.getRelativePathFrom(root)] = item.isDirectory() ? -1 : item.getSize();
+    return tree;
+}
+
+// A fresh prefix with the maker's folder, and the folders a run reads, all inside it.
+class CommandLine : public ::testing::Test
+{
+protected:
+    CommandLine()
+    {
+        prefix.programData().getChildFile("Audio Tarvosk").createDirectory();
+        workingDirectory.createDirectory();
+        folders.commonApplicationDataFolder = prefix.programData();
+        folders.defaultInstallFolders = install::defaultInstallFolders();
+        folders.hostSearchFolders.localAppDataFolder = localAppData;
+        folders.hostSearchFolders.commonFilesX86Folder =
+            prefix.driveC().getChildFile("Program Files (x86)/Common Files");
+        folders.workingDirectory = workingDirectory;
+    }
+
+    install::CommandLineResult run(const juce::StringArray& arguments)
+    {
+        return install::runCommandLine(arguments, folders);
+    }
+
+    std::array<bool, 3> bundlesPresent() const
+    {
+        std::array<bool, 3> present{};
+        for (size_t i = 0; i < 3; ++i)
+            present[i] = prefix.driveC().getChildFile(bundlePaths[i]).exists();
+        return present;
+    }
+
+    juce::File settingsFile() const
+    {
+        return prefix.programData().getChildFile("Audio Tarvosk/PluginManagerSettings.txt");
+    }
+
+    ScopedWinePrefix prefix;
+    const juce::File workingDirectory{prefix.folder.getChildFile("cwd")};
+    const juce::File localAppData{prefix.driveC().getChildFile("users/tester/AppData/Local")};
+    install::CommandLineFolders folders;
+};
+
+struct RunCase
+{
+    const char* name;
+    bool installedBefore; // all three bundles installed by an earlier run
+    std::vector<const char*> arguments;
+    int exitStatus;
+    std::array<bool, 3> bundlesAfter;
+    const char* output; // a part of the standard output ("" for none)
+    const char* errors; // a part of the error stream ("" for an empty stream)
+};
+
+const std::vector<RunCase> runCases = {
+    {"status", false, {"--status"}, 0, {}, "VST3: not installed", ""},
+    {"status, installed", true, {"--status"}, 0, {true, true, true}, "AAX: installed, version 1.2.0.0", ""},
+    {"install all",
+     false,
+     {"--install", "all"},
+     0,
+     {true, true, true},
+     "CLAP: installed, version 1.2.0.0; install succeeded",
+     ""},
+    {"install, value after =", false, {"--install=vst3,aax"}, 0, {true, false, true}, "VST3: installed", ""},
+    {"install, Windows spelling", false, {"/INSTALL=Clap"}, 0, {false, true, false}, "CLAP: installed", ""},
+    {"install, Windows colon",
+     false,
+     {"/install:AAX", "/Json"},
+     0,
+     {false, false, true},
+     "\"outcome\": \"succeeded\"",
+     ""},
+    {"install, all among names",
+     false,
+     {"--install", "clap,ALL"},
+     0,
+     {true, true, true},
+     "install succeeded",
+     ""},
+    {"uninstall one",
+     true,
+     {"--uninstall", "clap"},
+     0,
+     {true, false, true},
+     "CLAP: not installed; uninstall succeeded",
+     ""},
+    {"uninstall all", true, {"/uninstall", "all"}, 0, {}, "AAX: not installed; uninstall succeeded", ""},
+    {"uninstall nothing there", false, {"--uninstall", "vst3"}, 0, {}, "uninstall succeeded", ""},
+    {"help", false, {"--help"}, 0, {}, "usage: vx_installer", ""},
+    {"help, Windows", false, {"/?"}, 0, {}, "Exit status: 0 done", ""},
+    {"version", false, {"--VERSION"}, 0, {}, "vx_installer 1.0.5 (Ostrand 1.2.0)", ""},
+    // Usage errors: exit 2, the usage on the error stream, nothing touched.
+    {"unknown option", true, {"--frobnicate"}, 2, {true, true, true}, "", "unknown option '--frobnicate'"},
+    {"single dash", false, {"-status"}, 2, {}, "", "unknown option '-status'"},
+    {"bare word", false, {"status"}, 2, {}, "", "unexpected argument 'status'"},
+    {"one bad format among good", false, {"--install", "vst3,cla,aax"}, 2, {}, "", "unknown format 'cla'"},
+    {"empty format name", false, {"--install", "vst3,"}, 2, {}, "", "empty format name"},
+    {"uninstall bad format", true, {"--uninstall=vst2"}, 2, {true, true, true}, "", "unknown format 'vst2'"},
+    {"missing formats", false, {"--install"}, 2, {}, "", "missing value for --install"},
+    {"option instead of formats", false, {"--install", "--json"}, 2, {}, "", "missing value for --install"},
+    {"Windows option instead of formats",
+     false,
+     {"/install", "/json"},
+     2,
+     {},
+     "",
+     "missing value for /install"},
+    {"empty value", false, {"/install="}, 2, {}, "", "missing value for /install"},
+    {"missing log", false, {"--status", "--log"}, 2, {}, "", "missing value for --log"},
+    {"log twice", false, {"--status", "--log", "a.txt", "--log", "b.txt"}, 2, {}, "", "--log given twice"},
+    {"two actions", true, {"--status", "--uninstall", "all"}, 2, {true, true, true}, "", "more than one of"},
+    {"value for a flag", false, {"--status=yes"}, 2, {}, "", "--status takes no value"},
+    {"nothing to do", false, {"--json"}, 2, {}, "", "nothing to do"},
+    {"log folder missing",
+     true,
+     {"--uninstall", "all", "--log", "no/such/folder/run.log"},
+     2,
+     {true, true, true},
+     "",
+     "cannot write the log file 'no/such/folder/run.log': its folder does not exist"},
+    {"log is a folder",
+     false,
+     {"--install", "all", "--log", "."},
+     2,
+     {},
+     "",
+     "cannot write the log file '.': it is a folder"},
+};
+} // namespace
+
+TEST_F(CommandLine, ArgumentListsGiveTheirExitStatusFilesAndReport)
+{
+    for (const auto& c : runCases)
+    {
+        SCOPED_TRACE(c.name);
+        prefix.driveC().getChildFile("Program Files").deleteRecursively();
+        settingsFile().deleteFile();
+        if (c.installedBefore)
+            ASSERT_EQ(run({"--install", "all"}).exitStatus, 0);
+
+        const auto before = snapshotTree(prefix.folder);
+        juce::StringArray arguments;
+        for (const auto* argument : c.arguments)
+            arguments.add(argument);
+        const auto result = run(arguments);
+
+        EXPECT_EQ(result.exitStatus, c.exitStatus);
+        EXPECT_EQ(bundlesPresent(), c.bundlesAfter);
+        if (juce::String(c.output).isEmpty())
+            EXPECT_EQ(result.output, juce::String());
+        else
+            EXPECT_TRUE(result.output.contains(c.output)) << result.output;
+        if (juce::String(c.errors).isEmpty())
+            EXPECT_EQ(result.errors, juce::String());
+        else
+            EXPECT_TRUE(result.errors.contains(c.errors)) << result.errors;
+
+        if (c.exitStatus == install::exitUsageError)
+        {
+            EXPECT_EQ(snapshotTree(prefix.folder), before) << "a usage error touched files";
+            EXPECT_EQ(result.output, juce::String());
+            // One line says what was wrong; the usage follows, except after a log file that
+            // cannot be written, where it would not help.
+            const auto firstLine = result.errors.upToFirstOccurrenceOf("\n", false, false);
+            EXPECT_TRUE(firstLine.startsWith("vx_installer: ")) << result.errors;
+            EXPECT_TRUE(firstLine.contains(c.errors)) << result.errors;
+            if (!result.errors.contains("cannot write the log file"))
+                EXPECT_TRUE(result.errors.contains("usage: vx_installer")) << result.errors;
+        }
+    }
+}
+
+TEST_F(CommandLine, TheLogHoldsTheSameReport)
+{
+    // A relative path lies in the working directory; a Windows path where the window would
+    // put it. An old log is replaced, not appended to.
+    const auto relativeLog = workingDirectory.getChildFile("run.log");
+    ASSERT_TRUE(relativeLog.replaceWithText(juce::String::repeatedString("old ", 1000)));
+    const auto installed = run({"--install", "all", "--log", "run.log"});
+    EXPECT_EQ(installed.exitStatus, 0) << installed.errors;
+    EXPECT_EQ(relativeLog.loadFileAsString(), installed.output);
+
+    prefix.driveC().getChildFile("logs").createDirectory();
+    const auto status = run({"/status", "/json", "/log=C:\\logs\\status.json"});
+    EXPECT_EQ(status.exitStatus, 0) << status.errors;
+    const auto windowsLog = prefix.driveC().getChildFile("logs/status.json");
+    EXPECT_EQ(windowsLog.loadFileAsString(), status.output);
+    EXPECT_TRUE(juce::JSON::parse(windowsLog.loadFileAsString()).isObject());
+}
+
+TEST_F(CommandLine, JsonReportFollowsItsSchema)
+{
+    ASSERT_EQ(run({"--install", "all"}).exitStatus, 0);
+    // A stale per-user CLAP copy, and CLAP_PATH naming the install folder again (not a
+    // second copy), a relative entry (ignored) and a folder without the product.
+    const auto stale = localAppData.getChildFile("Programs/Common/CLAP/Ostrand.clap");
+    stale.getParentDirectory().createDirectory();
+    ASSERT_TRUE(peFixture("x86_1.1.3.7.dll").copyFileTo(stale));
+    folders.hostSearchFolders.clapPath = "C:\\Program Files\\Common Files\\CLAP;plugins;C:\\Empty";
+
+    const auto result = run({"--status", "--json"});
+    ASSERT_EQ(result.exitStatus, 0) << result.errors;
+    juce::var report;
+    ASSERT_TRUE(juce::JSON::parse(result.output, report).wasOk()) << result.output;
+
+    EXPECT_EQ(report["product"].toString(), juce::String("Ostrand"));
+    EXPECT_EQ(report["productVersion"].toString(), juce::String("1.2.0"));
+    EXPECT_EQ(report["installerVersion"].toString(), juce::String("1.0.5"));
+    EXPECT_EQ(report["action"].toString(), juce::String("status"));
+    EXPECT_EQ(report["exitStatus"], juce::var(0));
+    EXPECT_EQ(report["settings"]["file"].toString(),
+              juce::String("C:\\ProgramData\\Audio Tarvosk\\PluginManagerSettings.txt"));
+    EXPECT_EQ(report["settings"]["read"], juce::var(true));
+    EXPECT_EQ(report["settings"]["written"], juce::var(false));
+
+    const auto* formats = report["formats"].getArray();
+    ASSERT_NE(formats, nullptr);
+    ASSERT_EQ(formats->size(), 3);
+    const char* const names[3] = {"VST3", "CLAP", "AAX"};
+    const char* const folderPaths[3] = {"C:\\Program Files\\Common Files\\VST3",
+                                        "C:\\Program Files\\Common Files\\CLAP",
+                                        "C:\\Program Files\\Common Files\\Avid\\Audio\\Plug-Ins"};
+    const char* const bundleNames[3] = {"Ostrand.vst3", "Ostrand.clap", "Ostrand.aaxplugin"};
+    for (int i = 0; i < 3; ++i)
+    {
+        SCOPED_TRACE(names[i]);
+        const auto& format = formats->getReference(i);
+        EXPECT_EQ(format["name"].toString(), juce::String(names[i]));
+        EXPECT_EQ(format["folder"].toString(), juce::String(folderPaths[i]));
+        EXPECT_EQ(format["bundle"].toString(), juce::String(folderPaths[i]) + "\\" + bundleNames[i]);
+        EXPECT_EQ(format["installed"], juce::var(true));
+        EXPECT_EQ(format["version"].toString(), juce::String("1.2.0.0"));
+        ASSERT_TRUE(format["otherCopies"].isArray());
+        EXPECT_EQ(format["otherCopies"].size(), i == 1 ? 1 : 0);
+        // Only a run reports outcomes.
+        EXPECT_FALSE(format.hasProperty("outcome"));
+        EXPECT_FALSE(format.hasProperty("reason"));
+    }
+    const auto& copy = formats->getReference(1)["otherCopies"][0];
+    EXPECT_EQ(copy["bundle"].toString(),
+              juce::String("C:\\users\\tester\\AppData\\Local\\Programs\\Common\\CLAP\\Ostrand.clap"));
+    EXPECT_EQ(copy["version"].toString(), juce::String("1.1.3.7"));
+
+    // The plain report names the stale copy too.
+    const auto text = run({"--status"}).output;
+    EXPECT_TRUE(
+        text.contains("  other copy: C:\\users\\tester\\AppData\\Local\\Programs\\Common\\CLAP\\Ostrand.clap "
+                      "(version 1.1.3.7)\n"))
+        << text;
+}
+
+TEST_F(CommandLine, ReportsWhichSettingsFileWasReadOrWritten)
+{
+    EXPECT_TRUE(
+        run({"--status"})
+            .output.contains("Settings file: C:\\ProgramData\\Audio Tarvosk\\PluginManagerSettings.txt "
+                             "(missing, written with the defaults)"));
+    EXPECT_TRUE(settingsFile().existsAsFile());
+    EXPECT_TRUE(run({"--status"}).output.contains("PluginManagerSettings.txt (read)"));
+
+    ASSERT_TRUE(settingsFile().replaceWithText("not xml"));
+    EXPECT_TRUE(run({"--status"}).output.contains("(not a settings file, defaults used, left unchanged)"));
+    EXPECT_EQ(settingsFile().loadFileAsString(), juce::String("not xml"));
+
+    prefix.programData().getChildFile("Audio Tarvosk").deleteRecursively();
+    juce::var report;
+    ASSERT_TRUE(juce::JSON::parse(run({"--status", "--json"}).output, report).wasOk());
+    EXPECT_EQ(report["settings"]["read"], juce::var(false));
+    EXPECT_EQ(report["settings"]["written"], juce::var(false));
+    EXPECT_FALSE(prefix.programData().getChildFile("Audio Tarvosk").exists());
+}
+
+TEST_F(CommandLine, InstallsWhereTheSettingsFileSays)
+{
+    ASSERT_TRUE(settingsFile().replaceWithText("<Plugin_Manager_Settings CLAP_Path=\"C:\\Studio\\CLAP\"/>"));
+    const auto result = run({"--install", "clap"});
+    EXPECT_EQ(result.exitStatus, 0) << result.errors;
+    EXPECT_TRUE(prefix.driveC().getChildFile("Studio/CLAP/Ostrand.clap").existsAsFile());
+    EXPECT_FALSE(prefix.driveC().getChildFile(bundlePaths[1]).exists());
+    EXPECT_TRUE(result.output.contains("  bundle: C:\\Studio\\CLAP\\Ostrand.clap\n")) << result.output;
+}
+
+TEST_F(CommandLine, AFailedFormatExitsOneAndSaysWhich)
+{
+    // The AAX folder lies below a plain file: nothing can be written there.
+    ASSERT_TRUE(prefix.driveC().getChildFile("blocker").replaceWithText("a file"));
+    ASSERT_TRUE(settingsFile().replaceWithText(
+        "<Plugin_Manager_Settings VST3_Path=\"C:\\Program Files\\Common Files\\VST3\" "
+        "CLAP_Path=\"C:\\Program Files\\Common Files\\CLAP\" AAX_Path=\"C:\\blocker\\AAX\"/>"));
+
+    const auto result = run({"--install", "all", "--json"});
+    EXPECT_EQ(result.exitStatus, install::exitFormatFailed);
+    EXPECT_EQ(bundlesPresent(), (std::array<bool, 3>{true, true, false}));
+    EXPECT_EQ(result.errors, juce::String("vx_installer: AAX install failed: failed\n"));
+
+    juce::var report;
+    ASSERT_TRUE(juce::JSON::parse(result.output, report).wasOk()) << result.output;
+    EXPECT_EQ(report["action"].toString(), juce::String("install"));
+    EXPECT_EQ(report["exitStatus"], juce::var(1));
+    const char* const outcomes[3] = {"succeeded", "succeeded", "failed"};
+    const char* const reasons[3] = {"", "", "failed"};
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_EQ(report["formats"][i]["outcome"].toString(), juce::String(outcomes[i])) << i;
+        EXPECT_EQ(report["formats"][i]["reason"].toString(), juce::String(reasons[i])) << i;
+    }
+
+    // Formats that were not asked for say so.
+    const auto one = run({"--uninstall", "vst3", "--json"});
+    ASSERT_TRUE(juce::JSON::parse(one.output, report).wasOk());
+    EXPECT_EQ(report["formats"][0]["outcome"].toString(), juce::String("succeeded"));
+    EXPECT_EQ(report["formats"][1]["outcome"].toString(), juce::String("not requested"));
+    EXPECT_EQ(report["formats"][2]["outcome"].toString(), juce::String("not requested"));
+}
+
+TEST(OtherCopies, SearchFoldersOfEachFormat)
+{
+    ScopedWinePrefix prefix;
+    install::HostSearchFolders folders;
+    folders.localAppDataFolder = platform::fileFromWindowsPath("C:\\users\\me\\AppData\\Local");
+    folders.commonFilesX86Folder = platform::fileFromWindowsPath("C:\\Program Files (x86)\\Common Files");
+    folders.clapPath =
+        " D:\\Clap "
+        ";relative\\clap;;\\\\server\\share\\clap;D:/Clap/;C:\\users\\me\\AppData\\Local\\Programs\\"
+        "Common\\CLAP";
+
+    struct Case
+    {
+        int format;
+        std::vector<const char*> expected;
+    };
+    const std::vector<Case> cases = {
+        {0,
+         {"C:\\users\\me\\AppData\\Local\\Programs\\Common\\VST3",
+          "C:\\Program Files (x86)\\Common Files\\VST3"}},
+        // CLAP_PATH in order, relative entries dropped, each folder once.
+        {1, {"C:\\users\\me\\AppData\\Local\\Programs\\Common\\CLAP", "D:\\Clap", "\\\\server\\share\\clap"}},
+        {2, {}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.format);
+        juce::StringArray found;
+        for (const auto& folder : install::otherSearchFolders(c.format, folders))
+            found.add(folder.getFullPathName());
+        juce::StringArray expected;
+        for (const auto* path : c.expected)
+            expected.add(platform::fileFromWindowsPath(path).getFullPathName());
+        EXPECT_EQ(found, expected);
+    }
+
+    // Without a per-user folder, nothing is searched at the root of a drive.
+    folders.localAppDataFolder = juce::File();
+    folders.clapPath = {};
+    EXPECT_TRUE(install::otherSearchFolders(1, folders).isEmpty());
+}
+
+TEST(OtherCopies, PerUserFolderIsTheUsersFolderInThePrefix)
+{
+    // Where Wine puts %LOCALAPPDATA% for the Windows program on the same prefix.
+    ScopedWinePrefix prefix;
+    EXPECT_EQ(platform::localAppDataFolder(),
+              prefix.driveC().getChildFile("users/" + juce::SystemStats::getLogonName() + "/AppData/Local"));
+    EXPECT_EQ(install::systemHostSearchFolders().commonFilesX86Folder,
+              prefix.driveC().getChildFile("Program Files (x86)/Common Files"));
+}

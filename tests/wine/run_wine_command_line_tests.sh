@@ -1,0 +1,267 @@
+#!/usr/bin/env bash
+# Runs the Windows build of vx_installer under Wine with command-line arguments, on a fresh
+# prefix and a private Xvfb, and checks exit statuses, files, the log and the output; no
+# run may open a window.
+#
+#   tests/wine/run_wine_command_line_tests.sh <vx_installer.exe> <artefacts-folder>
+#
+# Prints PASS/FAIL per check and a closing "N passed, N failed" line; exits non-zero when
+# anything failed.
+set -uo pipefail
+
+usage="usage: $0 <vx_installer.exe> <artefacts-folder>"
+EXE="${1:?$usage}"
+ARTEFACTS="${2:?$usage}"
+[[ -f "$EXE" ]] || { echo "run_wine_command_line_tests: no such file: $EXE" >&2; exit 2; }
+EXE="$(cd "$(dirname "$EXE")" && pwd)/$(basename "$EXE")"
+mkdir -p "$ARTEFACTS" || exit 2
+ARTEFACTS="$(cd "$ARTEFACTS" && pwd)"
+rm -f "$ARTEFACTS"/*.log "$ARTEFACTS"/*.txt "$ARTEFACTS"/*.json
+
+for tool in wine wineboot wineserver Xvfb xdotool python3 timeout tar; do
+    command -v "$tool" >/dev/null || {
+        echo "run_wine_command_line_tests: '$tool' not found (tools/install-deps.sh windows)" >&2
+        exit 2
+    }
+done
+
+PREFIX_TIMEOUT=180
+RUN_TIMEOUT=120
+
+WORK="$(mktemp -d "${TMPDIR:-/tmp}/vx-wine-cli.XXXXXX")"
+export WINEPREFIX="$WORK/prefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+DRIVE_C="$WINEPREFIX/drive_c"
+mkdir -p "$WORK/cwd"
+PREFIX_CACHE="${VX_WINE_PREFIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vx_installer/wine-prefix}"
+XVFB_PID=""
+START_TIME=$SECONDS
+
+cleanup() {
+    if [[ -d "$WINEPREFIX" ]]; then
+        timeout 20 wineserver -k >/dev/null 2>&1
+        timeout 20 wineserver -w >/dev/null 2>&1
+    fi
+    if [[ -n "$XVFB_PID" ]]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+    fi
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+BUNDLES=(
+    'Program Files/Common Files/VST3/Ostrand.vst3'
+    'Program Files/Common Files/CLAP/Ostrand.clap'
+    'Program Files/Common Files/Avid/Audio/Plug-Ins/Ostrand.aaxplugin')
+
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.2
+    done
+}
+
+# Any visible window on the display, whoever made it, except the root window.
+ROOT_WINDOW=""
+visible_windows() {
+    xdotool search --onlyvisible --name '' 2>/dev/null | grep -vx "${ROOT_WINDOW:-none}"
+}
+
+# run_program NAME ARGS...: runs the program under Wine from the scratch working folder,
+# its output in $ARTEFACTS/NAME.out and NAME.err, its exit status in RUN_STATUS; watches the
+# display meanwhile and sets RUN_WINDOWS to the windows seen (empty: none).
+run_program() {
+    local name="$1" pid
+    shift
+    (cd "$WORK/cwd" && exec timeout "$RUN_TIMEOUT" wine "$EXE" "$@") \
+        >"$ARTEFACTS/$name.out" 2>"$ARTEFACTS/$name.err" &
+    pid=$!
+    RUN_WINDOWS=""
+    while kill -0 "$pid" 2>/dev/null; do
+        RUN_WINDOWS+="$(visible_windows)"
+        sleep 0.1
+    done
+    wait "$pid"
+    RUN_STATUS=$?
+    RUN_WINDOWS+="$(visible_windows)"
+}
+
+expect_no_window() {
+    [[ -z "$RUN_WINDOWS" ]] || { echo "a window appeared: $RUN_WINDOWS"; return 1; }
+}
+
+expect_status() {
+    [[ "$RUN_STATUS" == "$1" ]] || { echo "exit status $RUN_STATUS, expected $1"; return 1; }
+}
+
+# ---------------------------------------------------------------------------------------
+# Checks, in order; they share the prefix.
+
+check_install_all_writes_the_log() {
+    run_program install --install all --log 'C:\logs\install.log'
+    expect_status 0 || return 1
+    expect_no_window || return 1
+    local bundle
+    for bundle in "${BUNDLES[@]}"; do
+        [[ -e "$DRIVE_C/$bundle" ]] || { echo "missing: $bundle"; return 1; }
+    done
+    local log="$DRIVE_C/logs/install.log"
+    [[ -s "$log" ]] || { echo "no log at C:\\logs\\install.log"; return 1; }
+    cp "$log" "$ARTEFACTS/install-log.txt"
+    grep -q '^AAX: installed, version 1.2.0.0; install succeeded$' "$log" ||
+        { echo "the log does not report the AAX install: $(cat "$log")"; return 1; }
+}
+
+check_status_json_reports_the_installs() {
+    run_program status --status --json --log 'C:\logs\status.json'
+    expect_status 0 || return 1
+    expect_no_window || return 1
+    cp "$DRIVE_C/logs/status.json" "$ARTEFACTS/status.json" 2>/dev/null
+    python3 - "$DRIVE_C/logs/status.json" <<'EOF'
+import json, sys
+report = json.load(open(sys.argv[1], encoding="utf-8"))
+assert report["productVersion"] == "1.2.0", report["productVersion"]
+assert report["settings"]["file"] == "C:\\ProgramData\\Audio Tarvosk\\PluginManagerSettings.txt", report["settings"]
+names = [f["name"] for f in report["formats"]]
+assert names == ["VST3", "CLAP", "AAX"], names
+for f in report["formats"]:
+    assert f["installed"] is True and f["version"] == "1.2.0.0", f
+print("ok")
+EOF
+}
+
+# What Wine gives a GUI program started from a shell: its standard output reaches the
+# shell (or the attached console), so the report is there as well as in the log.
+check_status_reaches_the_standard_output() {
+    run_program status-text --status
+    expect_status 0 || return 1
+    expect_no_window || return 1
+    grep -q '^CLAP: installed, version 1.2.0.0' "$ARTEFACTS/status-text.out" ||
+        { echo "no report on the standard output: $(head -c 300 "$ARTEFACTS/status-text.out")"; return 1; }
+}
+
+# A copy in the per-user CLAP folder, where the Windows shell puts %LOCALAPPDATA%, is named
+# as another copy that hosts load.
+check_status_names_a_per_user_copy() {
+    local users user_folder
+    users=("$DRIVE_C"/users/*)
+    user_folder=""
+    for user_folder in "${users[@]}"; do
+        [[ "$(basename "$user_folder")" == Public ]] || break
+    done
+    [[ -d "$user_folder/AppData/Local" ]] || { echo "no user folder with AppData\\Local in the prefix"; return 1; }
+    local name copy
+    name="$(basename "$user_folder")"
+    copy="$user_folder/AppData/Local/Programs/Common/CLAP/Ostrand.clap"
+    mkdir -p "$(dirname "$copy")" && cp "$DRIVE_C/${BUNDLES[1]}" "$copy" || return 1
+    run_program per-user-copy --status
+    rm -f "$copy"
+    expect_status 0 || return 1
+    expect_no_window || return 1
+    grep -qF "  other copy: C:\\users\\$name\\AppData\\Local\\Programs\\Common\\CLAP\\Ostrand.clap (version 1.2.0.0)" \
+        "$ARTEFACTS/per-user-copy.out" ||
+        { echo "the per-user copy is not reported: $(grep -i 'copy' "$ARTEFACTS/per-user-copy.out")"; return 1; }
+}
+
+check_unknown_option_exits_2() {
+    run_program unknown --frobnicate
+    expect_status 2 || return 1
+    expect_no_window || return 1
+    grep -q "unknown option '--frobnicate'" "$ARTEFACTS/unknown.err" ||
+        { echo "no message on the error stream: $(head -c 300 "$ARTEFACTS/unknown.err")"; return 1; }
+}
+
+# The recipe the README gives for scripts: cmd's `start /wait` waits and hands on the exit
+# status. Started so, the program has no console to write to here (cmd runs on pipes), so
+# the report goes to the log.
+check_start_wait_gives_the_exit_status() {
+    cp "$EXE" "$DRIVE_C/vx_installer.exe" || return 1
+    printf '%s\r\n' '@echo off' \
+        'start /wait C:\vx_installer.exe /install=vst2' 'echo errorlevel %ERRORLEVEL%' \
+        'start /wait C:\vx_installer.exe /status /log=C:\logs\start.log' 'echo errorlevel %ERRORLEVEL%' \
+        >"$DRIVE_C/start-wait.cmd"
+    local out="$ARTEFACTS/start-wait.txt" seen
+    (cd "$WORK/cwd" && timeout "$RUN_TIMEOUT" wine cmd /c 'C:\start-wait.cmd') </dev/null >"$out" 2>&1
+    rm -f "$DRIVE_C/vx_installer.exe" "$DRIVE_C/start-wait.cmd"
+    seen="$(tr -d '\r' <"$out" | grep '^errorlevel' | tr '\n' ' ')"
+    [[ "$seen" == "errorlevel 2 errorlevel 0 " ]] || { echo "cmd saw: $seen"; return 1; }
+    grep -q '^VST3: installed, version 1.2.0.0' "$DRIVE_C/logs/start.log" ||
+        { echo 'no report in C:\logs\start.log'; return 1; }
+}
+
+check_windows_spelling_uninstalls() {
+    run_program uninstall /UNINSTALL=clap
+    expect_status 0 || return 1
+    expect_no_window || return 1
+    [[ ! -e "$DRIVE_C/${BUNDLES[1]}" && -e "$DRIVE_C/${BUNDLES[0]}" ]] ||
+        { echo "/UNINSTALL=clap did not remove exactly the CLAP bundle"; return 1; }
+}
+
+CHECKS=(install_all_writes_the_log status_json_reports_the_installs status_reaches_the_standard_output
+    status_names_a_per_user_copy unknown_option_exits_2 start_wait_gives_the_exit_status
+    windows_spelling_uninstalls)
+
+# ---------------------------------------------------------------------------------------
+# Runner
+
+PASSED=0
+FAILED=0
+finish() {
+    echo "run_wine_command_line_tests: $PASSED passed, $FAILED failed in $((SECONDS - START_TIME)) s"
+    ((FAILED == 0))
+    exit
+}
+
+setup_failed() {
+    echo "FAIL setup: $*"
+    FAILED=$((FAILED + 1))
+    finish
+}
+
+# The prefix: unpacked from the template that run_wine_tests.sh caches per Wine version,
+# made here when there is none yet.
+make_prefix() {
+    local key template
+    key="$(wine --version 2>/dev/null | tr -c 'A-Za-z0-9._+-' '_')$WINEARCH"
+    template="$PREFIX_CACHE/$key.tar"
+    mkdir -p "$WINEPREFIX"
+    if [[ -f "$template" ]] && tar -xf "$template" -C "$WINEPREFIX"; then
+        return 0
+    fi
+    rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
+    timeout "$PREFIX_TIMEOUT" wineboot --init >"$ARTEFACTS/wineboot.log" 2>&1 || return 1
+    timeout "$PREFIX_TIMEOUT" wineserver -w || return 1
+    if mkdir -p "$PREFIX_CACHE" 2>/dev/null; then
+        tar -cf "$template.$$" -C "$WINEPREFIX" . && mv "$template.$$" "$template" || rm -f "$template.$$"
+    fi
+}
+
+exec 3>"$WORK/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$ARTEFACTS/xvfb.log" 2>&1 &
+XVFB_PID=$!
+exec 3>&-
+wait_for 10 test -s "$WORK/display" || setup_failed "Xvfb did not start (see $ARTEFACTS/xvfb.log)"
+export DISPLAY=":$(head -n 1 "$WORK/display")"
+ROOT_WINDOW="$(xdotool search --maxdepth 0 --name '' 2>/dev/null | head -n 1)"
+
+make_prefix || setup_failed "no Wine prefix: wineboot --init failed or timed out (see $ARTEFACTS/wineboot.log)"
+mkdir -p "$DRIVE_C/ProgramData/Audio Tarvosk" "$DRIVE_C/logs"
+[[ -z "$(visible_windows)" ]] || setup_failed "windows on the display before any run"
+
+for name in "${CHECKS[@]}"; do
+    out="$(mktemp "$WORK/check.XXXXXX")"
+    if "check_$name" >"$out" 2>&1; then
+        echo "PASS $name"
+        PASSED=$((PASSED + 1))
+    else
+        echo "FAIL $name: $(tr '\n' ' ' <"$out")"
+        FAILED=$((FAILED + 1))
+    fi
+done
+finish
