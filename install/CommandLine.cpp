@@ -122,25 +122,33 @@ CommandAction actionNamed(const juce::String& name)
 // ---------------------------------------------------------------------------------------
 // Running
 
-struct FormatOutcome
+struct RunOutcome
 {
     bool succeeded = false;
-    juce::String reason; // empty on success
+    juce::String reason;  // the reason's short name; empty on success
+    juce::String message; // the sentence the window's info label shows; empty on a plain success
 };
 
-// One format's install or uninstall, through the very call the window's INSTALL click
-// makes, with only that format selected: the engine's answer then belongs to this format.
-FormatOutcome runOneFormat(int formatIndex, bool uninstall, const std::array<juce::File, 3>& installFolders,
-                           const juce::String& productName)
+// One run over the requested formats, through the very call the window's INSTALL click
+// makes, read back format by format from the engine's report.
+std::array<RunOutcome, 3> runFormats(const std::array<bool, 3>& requested, bool uninstall,
+                                     const std::array<juce::File, 3>& installFolders,
+                                     const juce::String& productName)
 {
-    std::array<bool, 3> selected{};
-    selected[static_cast<size_t>(formatIndex)] = true;
-    if (processSelectedFormats(selected, uninstall, installFolders, productName))
-        return {true, {}};
-    return {false, "failed"};
+    auto selected = requested;
+    const auto run = runSelectedFormats(selected, uninstall, installFolders, productName);
+    std::array<RunOutcome, 3> outcomes;
+    for (const auto& format : run.formats)
+    {
+        auto& outcome = outcomes[static_cast<size_t>(format.format)];
+        outcome.succeeded = format.succeeded();
+        outcome.reason = format.succeeded() ? juce::String() : reasonName(format.reason);
+        outcome.message = describeFormat(format, productName, uninstall);
+    }
+    return outcomes;
 }
 
-struct FormatReport
+struct FormatStatus
 {
     int format = 0;
     juce::File folder;
@@ -149,13 +157,13 @@ struct FormatReport
     juce::String version;
     std::vector<OtherCopy> otherCopies;
     bool requested = false;
-    FormatOutcome outcome;
+    RunOutcome outcome;
 };
 
-FormatReport reportFormat(int format, const std::array<juce::File, 3>& installFolders,
+FormatStatus reportFormat(int format, const std::array<juce::File, 3>& installFolders,
                           const juce::String& productName, const HostSearchFolders& hostFolders)
 {
-    FormatReport report;
+    FormatStatus report;
     report.format = format;
     report.folder = installFolders[static_cast<size_t>(format)];
     report.bundle = getBundleFile(report.folder, productName, format);
@@ -199,7 +207,7 @@ struct Report
     CommandAction action = CommandAction::status;
     juce::File settingsFile;
     SettingsLoad settingsLoad = SettingsLoad::notWritten;
-    std::vector<FormatReport> formats;
+    std::vector<FormatStatus> formats;
     int exitStatus = exitSucceeded;
 };
 
@@ -222,7 +230,9 @@ juce::String reportText(const Report& report)
             if (format.outcome.succeeded)
                 text << " succeeded";
             else
-                text << " FAILED: " << format.outcome.reason;
+                text << " FAILED (" << format.outcome.reason << ")";
+            if (format.outcome.message.isNotEmpty())
+                text << "\n  " << format.outcome.message;
         }
         text << "\n";
         text << "  folder: " << windowsPath(format.folder) << "\n";
@@ -274,6 +284,7 @@ juce::var reportJson(const Report& report)
                                           : format.outcome.succeeded ? "succeeded"
                                                                      : "failed");
             entry->setProperty("reason", format.outcome.reason);
+            entry->setProperty("message", format.outcome.message);
         }
         formats.add(entry.get());
     }
@@ -458,18 +469,10 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
         report.settingsFile = getSettingsFile(locations.settingsFolder);
         report.settingsLoad = locations.settingsLoad;
 
-        std::array<FormatOutcome, 3> outcomes;
+        std::array<RunOutcome, 3> outcomes;
         if (options.action != CommandAction::status)
-        {
-            for (int format = 0; format < catalogue::numFormats; ++format)
-            {
-                if (!options.formats[static_cast<size_t>(format)])
-                    continue;
-                outcomes[static_cast<size_t>(format)] =
-                    runOneFormat(format, options.action == CommandAction::uninstall, locations.installFolders,
-                                 productName);
-            }
-        }
+            outcomes = runFormats(options.formats, options.action == CommandAction::uninstall,
+                                  locations.installFolders, productName);
 
         for (int format = 0; format < catalogue::numFormats; ++format)
         {
@@ -482,9 +485,7 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
                 if (!entry.outcome.succeeded)
                 {
                     report.exitStatus = exitFormatFailed;
-                    result.errors << catalogue::applicationName << ": " << catalogue::formatNames[format]
-                                  << " " << actionName(options.action) << " failed: " << entry.outcome.reason
-                                  << "\n";
+                    result.errors << catalogue::applicationName << ": " << entry.outcome.message << "\n";
                 }
             }
             report.formats.push_back(std::move(entry));
