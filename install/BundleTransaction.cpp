@@ -38,7 +38,10 @@ bool installBundle(const juce::File& bundle, const void* archive, size_t archive
 
     const auto staging = getStagingFile(bundle);
     const auto setAside = getSetAsideFile(bundle);
-    if (!extractBundle(archive, archiveSize, bundle.getFileName(), staging, operations))
+    // The new bundle reaches the disk before the old one is set aside: after a power loss
+    // past the switch, the bundle in place is complete.
+    if (!extractBundle(archive, archiveSize, bundle.getFileName(), staging, operations) ||
+        !operations.flushToDisk(staging))
     {
         operations.deleteRecursively(staging);
         return false;

@@ -1,5 +1,7 @@
 #include "install/FileOperations.h"
 
+#include "platform/Platform.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -39,6 +41,24 @@ bool FileOperations::rename(const juce::File& from, const juce::File& to)
 bool FileOperations::deleteRecursively(const juce::File& file)
 {
     return file.deleteRecursively(false);
+}
+
+bool FileOperations::flushToDisk(const juce::File& file)
+{
+    bool flushed = true;
+    if (file.isDirectory() && !file.isSymbolicLink())
+    {
+        // Contents first, then the folder whose entries name them.
+        for (const auto& entry :
+             juce::RangedDirectoryIterator(file, true, "*", juce::File::findFilesAndDirectories))
+        {
+            const auto item = entry.getFile();
+            if (!item.isSymbolicLink())
+                flushed = platform::flushToDisk(item) && flushed;
+        }
+    }
+    flushed = platform::flushToDisk(file) && flushed;
+    return platform::flushToDisk(file.getParentDirectory()) && flushed;
 }
 
 FileOperations& defaultFileOperations()

@@ -26,6 +26,11 @@ public:
     // Removes a file or a folder with everything below it; symbolic links are removed as
     // links, never followed. A path where nothing is counts as removed.
     virtual bool deleteRecursively(const juce::File& file);
+
+    // Writes a file, or a folder with everything below it, through to the disk, and the
+    // folder that holds it, so that its names and contents survive a power loss from now
+    // on. Links are not followed.
+    virtual bool flushToDisk(const juce::File& file);
 };
 
 // The real file system.

@@ -1,7 +1,7 @@
 #include "install/InstallEngine.h"
 
 #include "catalogue/Formats.h"
-#include "install/BundleTransaction.h"
+#include "install/FormatRun.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
 
@@ -34,10 +34,8 @@ bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallM
         // at the root of a drive: refused.
         const auto& folder = installFolders[index];
         const auto bundle = getBundleFile(folder, productName, i);
-        const bool succeeded =
-            folder.getFullPathName().isNotEmpty() &&
-            (uninstallMode ? uninstallBundle(bundle, operations)
-                           : installBundle(bundle, archives[index].data, archives[index].size, operations));
+        const bool succeeded = folder.getFullPathName().isNotEmpty() &&
+                               runFormat(bundle, uninstallMode, archives[index], operations).wasOk();
 
         anyProcessed = true;
         allSucceeded = allSucceeded && succeeded;
