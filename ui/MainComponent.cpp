@@ -361,8 +361,23 @@ juce::String formatHoverText(const MainComponent& main, int format, const juce::
 constexpr int resultFadeMilliseconds = 3000;
 } // namespace
 
+bool MainComponent::wasPressedDuringLastRun()
+{
+    // A run blocks the message thread, so the clicks made meanwhile (the second half of a
+    // double-click) arrive after it, carrying the time of their press. They were aimed at
+    // the screen before the run, not at the one after it: each is dropped once.
+    const auto press = juce::Desktop::getInstance().getMainMouseSource().getLastMouseDownTime();
+    if (press <= runStartPress || press >= runEnd || press == droppedPress)
+        return false;
+    droppedPress = press;
+    return true;
+}
+
 void MainComponent::buttonClicked(juce::Button* button)
 {
+    if (wasPressedDuringLastRun())
+        return;
+
     const auto name = button->getName();
 
     if (name == "EULA")
@@ -390,6 +405,7 @@ void MainComponent::buttonClicked(juce::Button* button)
     }
     else if (name == "INSTALL")
     {
+        runStartPress = juce::Desktop::getInstance().getMainMouseSource().getLastMouseDownTime();
         const bool succeeded =
             install::processSelectedFormats(formatSelected, uninstallMode, installFolders, productName);
         repaint();
@@ -399,6 +415,7 @@ void MainComponent::buttonClicked(juce::Button* button)
         // takes no clicks.
         juce::Desktop::getInstance().getAnimator().animateComponent(&panel, getBounds(), 0.0f,
                                                                     resultFadeMilliseconds, true, 0.0, 0.0);
+        runEnd = juce::Time::getCurrentTime();
     }
     else if (name == "SELECT_ALL")
     {
