@@ -55,25 +55,12 @@ bool isSeparator(juce::juce_wchar c)
     return c == '\\' || c == '/';
 }
 
-// The drive or share an absolute Windows path lies on: "X:\" or "\\server\share\".
-juce::String windowsRootOf(const juce::String& path)
-{
-    if (!isSeparator(path[0]))
-        return path.substring(0, 2) + "\\";
-    const auto parts = juce::StringArray::fromTokens(path.replaceCharacter('/', '\\'), "\\", "");
-    juce::StringArray named;
-    for (const auto& part : parts)
-        if (part.isNotEmpty() && named.size() < 2)
-            named.add(part);
-    return "\\\\" + named.joinIntoString("\\") + "\\";
-}
-
 // Creates the folder and its missing parents, or nothing at all: when one level cannot be
 // created, the levels made before it are removed again. A drive or share that is not there
 // is never created.
-void createFolderWithParents(const juce::File& folder, const juce::String& windowsPath)
+void createFolderWithParents(const juce::File& folder)
 {
-    if (!platform::fileFromWindowsPath(windowsRootOf(windowsPath)).isDirectory())
+    if (!platform::isOnExistingDriveOrShare(folder))
         return;
 
     juce::Array<juce::File> missing; // deepest first
@@ -175,7 +162,7 @@ void readSettings(const juce::File& settingsFile, std::array<juce::File, 3>& ins
         const auto folder = platform::fileFromWindowsPath(value);
         installFolders[static_cast<size_t>(format)] = folder;
         if (!folder.exists())
-            createFolderWithParents(folder, value);
+            createFolderWithParents(folder);
     }
 }
 

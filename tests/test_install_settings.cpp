@@ -200,6 +200,14 @@ const SettingsCase cases[] = {
      },
      {nullptr, nullptr, "C:\\Existing\\New\\Deeper"},
      {"C:\\Existing\\New", "C:\\Existing\\New\\Deeper"}},
+    {"another case and trailing dots reuse the existing folders, as under Wine",
+     [](const ScopedWinePrefix& p)
+     {
+         fromWindows("C:\\Program Files\\Common Files").createDirectory();
+         settingsFile(settingsWith("VST3_Path=\"c:\\program files.\\COMMON FILES\\vst3. \""))(p);
+     },
+     {"C:\\Program Files\\Common Files\\vst3", nullptr, nullptr},
+     {"C:\\Program Files\\Common Files\\vst3"}},
     {"a path naming an existing file",
      [](const ScopedWinePrefix& p)
      {
