@@ -78,6 +78,13 @@ juce::Result runFormat(const juce::File& bundle, bool uninstall, const ArchiveDa
     {
         const BundleLock lock(bundle, lockWaitMilliseconds);
         result = lock.getResult();
+        // A bundle spelled in another case is the bundle to Windows, and after the run it has
+        // the archive's spelling there: so it has here.
+        const auto spelled = platform::findWindowsEntry(folder, bundle.getFileName());
+        if (result.wasOk() && spelled != bundle && isPresent(spelled) && !isPresent(bundle) &&
+            !operations.rename(spelled, bundle))
+            result = juce::Result::fail(uninstall ? "the bundle could not be removed"
+                                                  : "the bundle could not be installed");
         if (result.wasOk())
         {
             const bool done = uninstall ? uninstallBundle(bundle, operations)

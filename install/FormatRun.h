@@ -20,7 +20,9 @@ extern const char* const cannotCreateFolderReason;
 // - the install folder is made level by level below its nearest existing ancestor, which
 //   must be a plain folder, and those levels are removed again when the install fails;
 // - the bundle's lock is held for the whole transaction, the clean-up of an interrupted
-//   run included, waiting up to lockWaitMilliseconds for another run on the same bundle.
+//   run included, waiting up to lockWaitMilliseconds for another run on the same bundle;
+// - a bundle spelled in another case (which Windows takes for the bundle) first gets the
+//   name of `bundle`.
 // Ok on success; otherwise the failure with its reason.
 juce::Result runFormat(const juce::File& bundle, bool uninstall, const ArchiveData& archive,
                        FileOperations& operations,

@@ -26,6 +26,11 @@ juce::String readModuleVersion(const juce::File& module);
 // trailing dots and spaces dropped. An empty path for a name Windows refuses.
 juce::File fileFromWindowsPath(const juce::String& windowsPath);
 
+// The entry at `relativePath` ("Contents/x64/a.dll") below a folder as a Windows program
+// finds it: on Windows that path; elsewhere each part matched to an existing entry ignoring
+// case (the exact name first), and from the first part that does not exist on, as given.
+juce::File findWindowsEntry(const juce::File& folder, const juce::String& relativePath);
+
 // False when the file lies on a drive or share that does not exist (or on a device):
 // nothing may be created there, because nothing could ever reach it.
 bool isOnExistingDriveOrShare(const juce::File& file);

@@ -352,6 +352,11 @@ juce::File fileFromWindowsPath(const juce::String& windowsPath)
     return juce::File::getCurrentWorkingDirectory().getChildFile(slashed);
 }
 
+juce::File findWindowsEntry(const juce::File& folder, const juce::String& relativePath)
+{
+    return childOf(folder, juce::StringArray::fromTokens(relativePath.replaceCharacter('\\', '/'), "/", ""));
+}
+
 bool isOnExistingDriveOrShare(const juce::File& file)
 {
     // Outside dosdevices every path is a host path that one of the drives (or none) holds.

@@ -38,6 +38,11 @@ juce::File fileFromWindowsPath(const juce::String& windowsPath)
     return juce::File(windowsPath);
 }
 
+juce::File findWindowsEntry(const juce::File& folder, const juce::String& relativePath)
+{
+    return folder.getChildFile(relativePath);
+}
+
 bool isOnExistingDriveOrShare(const juce::File& file)
 {
     // The root is "X:\" or "\\server\share\"; after "\\?\" or "\\.\" also "UNC\server\share\".

@@ -1,6 +1,7 @@
 #include "install/BundleLock.h"
 #include "install/BundleTransaction.h"
 #include "install/FormatRun.h"
+#include "install/InstallStatus.h"
 #include "install/InstallEngine.h"
 #include "install/ZipExtraction.h"
 #include "platform/Platform.h"
@@ -581,6 +582,40 @@ TEST_F(InstallEngine, NothingIsMadeOnADriveOrShareThatDoesNotExist)
             EXPECT_TRUE(installFolders[1].isAChildOf(wine.driveC()));
         }
     }
+}
+
+TEST_F(InstallEngine, ABundleInAnotherCaseIsTheBundle)
+{
+    // As the Windows program finds it under Wine: installed, replaced (taking the archive's
+    // spelling, as on Windows), and removed, never joined by a second spelling.
+    const TreeSnapshot otherCase = {{"CLAP", "dir"},
+                                    {"CLAP/OSTRAND.clap", "file:old"},
+                                    {"Avid", "dir"},
+                                    {"Avid/Audio", "dir"},
+                                    {"Avid/Audio/Plug-Ins", "dir"},
+                                    {"Avid/Audio/Plug-Ins/ostrand.AAXPLUGIN", "dir"},
+                                    {"Avid/Audio/Plug-Ins/ostrand.AAXPLUGIN/contents", "dir"}};
+    writeTree(root, otherCase);
+    EXPECT_TRUE(install::isFormatInstalled(installFolders[1], "Ostrand", 1));
+    EXPECT_TRUE(install::isFormatInstalled(installFolders[2], "Ostrand", 2));
+    EXPECT_TRUE(install::getVersionSourceFile(installFolders[2], "Ostrand", 2)
+                    .isAChildOf(root.getChildFile("Avid/Audio/Plug-Ins/ostrand.AAXPLUGIN/contents")));
+
+    std::array<bool, 3> selected{false, true, true};
+    ASSERT_TRUE(runEngine(selected, false, goodArchives()));
+    EXPECT_EQ(
+        snapshotTree(root),
+        merged(merged(bundleTree(1, "new", bundles[1]), bundleTree(2, "new", bundles[2])),
+               {{"CLAP", "dir"}, {"Avid", "dir"}, {"Avid/Audio", "dir"}, {"Avid/Audio/Plug-Ins", "dir"}}));
+
+    writeTree(root, otherCase);
+    root.getChildFile(bundles[1]).deleteFile();
+    root.getChildFile(bundles[2]).deleteRecursively();
+    selected = {false, true, true};
+    ASSERT_TRUE(runEngine(selected, true, goodArchives()));
+    EXPECT_EQ(snapshotTree(root),
+              (TreeSnapshot{
+                  {"CLAP", "dir"}, {"Avid", "dir"}, {"Avid/Audio", "dir"}, {"Avid/Audio/Plug-Ins", "dir"}}));
 }
 
 TEST_F(InstallEngine, AFailedInstallRemovesTheFoldersItMadeAndNoOthers)
