@@ -6,9 +6,11 @@
 // folder with the engine, and unzips the same three archive files (by default the ones the
 // build embedded) with `unzip -o -q`
 // into another empty folder on the same file system, alternating, N runs each (default
-// 7). Prints the medians, their ratio, the zlib inflate-only time of the same data (the
-// floor: decompression into memory, nothing written, no CRC) and the peak memory one
-// install run adds over the idle process.
+// 7). The engine writes each new bundle through to the disk before it switches bundles;
+// it also runs without that, and unzip also runs followed by a sync of its file system,
+// so that the cost of flushing shows on both sides. Prints the medians, their ratios, the
+// zlib inflate-only time of the same data (the floor: decompression into memory, nothing
+// written, no CRC) and the peak memory one install run adds over the idle process.
 
 #include "install/InstallEngine.h"
 #include "install/ZipExtraction.h"
@@ -119,6 +121,23 @@ bool runUnzip(const juce::File& archive, const juce::File& folder)
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) <= 1;
+}
+
+// The engine's file operations without writing through to the disk.
+struct UnflushedFileOperations : install::FileOperations
+{
+    bool flushToDisk(const juce::File&) override { return true; }
+};
+
+// Writes everything cached for the file system that holds the folder to the disk.
+bool syncFileSystemOf(const juce::File& folder)
+{
+    const int fd = ::open(folder.getFullPathName().toRawUTF8(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::syncfs(fd) == 0;
+    ::close(fd);
+    return synced;
 }
 
 // Inflates every file entry into one block of memory, writing nothing and checking nothing.
@@ -234,7 +253,8 @@ int main(int argc, char** argv)
         for (size_t i = 0; i < archive.size; i += 512)
             sum += static_cast<const unsigned char*>(archive.data)[i];
 
-    std::vector<double> engineTimes, unzipTimes, inflateTimes;
+    std::vector<double> engineTimes, unflushedTimes, unzipTimes, unzipSyncTimes, inflateTimes;
+    UnflushedFileOperations unflushed;
     bool allInstalled = true, allUnzipped = true, sameOutput = true;
     std::vector<unsigned char> block(256 * 1024);
 
@@ -253,6 +273,22 @@ int main(int argc, char** argv)
                        allInstalled;
         engineTimes.push_back(millisecondsSince(start));
 
+        // The same without writing the bundles through to the disk. What the first run
+        // left in the cache is written out first, so that neither pays for the other.
+        syncFileSystemOf(work);
+        const auto unflushedRoot = work.getChildFile("unflushed");
+        std::array<juce::File, 3> unflushedFolders;
+        for (int i = 0; i < 3; ++i)
+            unflushedFolders[(size_t)i] = unflushedRoot.getChildFile(formatFolders[i]);
+        selected = {true, true, true};
+        start = Clock::now();
+        allInstalled = install::processSelectedFormats(selected, false, unflushedFolders, "Ostrand", archives,
+                                                       unflushed) &&
+                       allInstalled;
+        unflushedTimes.push_back(millisecondsSince(start));
+        unflushedRoot.deleteRecursively();
+        syncFileSystemOf(work);
+
         // unzip: the same three archive files into another empty folder.
         const auto unzipRoot = work.getChildFile("unzip");
         unzipRoot.createDirectory();
@@ -260,6 +296,8 @@ int main(int argc, char** argv)
         for (const auto& file : archiveFiles)
             allUnzipped = runUnzip(file, unzipRoot) && allUnzipped;
         unzipTimes.push_back(millisecondsSince(start));
+        syncFileSystemOf(unzipRoot);
+        unzipSyncTimes.push_back(millisecondsSince(start));
 
         if (run == 0)
             for (int i = 0; i < 3; ++i)
@@ -292,12 +330,19 @@ int main(int argc, char** argv)
     std::printf("archives: %s, %.1f MB together (touch sum %u)\n",
                 fromFiles ? "read from the files given" : "embedded in the program", totalSize / 1e6, sum);
     std::printf("work folder: %s, %d runs each, alternating\n", work.getFullPathName().toRawUTF8(), runs);
-    std::printf("engine install, 3 formats (CRC-32 checks, staging, rename): median %8.1f ms%s\n",
+    std::printf("engine install, 3 formats (CRC-32 checks, staging, flush, rename): median %8.1f ms%s\n",
                 median(engineTimes), allInstalled ? "" : "  (A RUN FAILED)");
-    std::printf("unzip -o -q, the 3 archive files:                          median %8.1f ms%s\n",
+    std::printf("engine install without flushing to disk:                     median %8.1f ms\n",
+                median(unflushedTimes));
+    std::printf("cost of flushing: %+.1f ms\n", median(engineTimes) - median(unflushedTimes));
+    std::printf("unzip -o -q, the 3 archive files:                            median %8.1f ms%s\n",
                 median(unzipTimes), allUnzipped ? "" : "  (AN UNZIP FAILED)");
-    std::printf("ratio engine / unzip: %.2f (target: at most 1.00)\n",
-                median(engineTimes) / median(unzipTimes));
+    std::printf("unzip -o -q, then syncfs of its file system:                 median %8.1f ms\n",
+                median(unzipSyncTimes));
+    std::printf("ratio engine / unzip: %.2f (target: at most 1.00); without flushing / unzip: %.2f; "
+                "engine / unzip with syncfs: %.2f\n",
+                median(engineTimes) / median(unzipTimes), median(unflushedTimes) / median(unzipTimes),
+                median(engineTimes) / median(unzipSyncTimes));
     std::printf("zlib inflate only, into memory, nothing written (floor):   median %8.1f ms\n",
                 median(inflateTimes));
     std::printf("peak memory an install run adds over the idle process: %.2f MiB (target: under 4 MiB)\n",

@@ -122,6 +122,16 @@ FormatReport installBundle(const juce::File& bundle, const void* archive, size_t
         operations.deleteRecursively(staging);
         return report;
     }
+    // The new bundle reaches the disk before the old one is set aside: after a power loss
+    // past the switch, the bundle in place is complete.
+    if (!operations.flushToDisk(staging))
+    {
+        auto report = failureFromError(operations.error(), bundle);
+        if (!operations.error())
+            report.reason = FailureReason::other;
+        operations.deleteRecursively(staging);
+        return report;
+    }
 
     const bool hadOldBundle = isPresent(bundle);
     operations.clearError();

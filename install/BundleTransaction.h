@@ -24,11 +24,12 @@ juce::File getSetAsideFile(const juce::File& bundle);
 // is removed. False if any of that fails.
 bool cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations);
 
-// Unpacks the archive's bundle into the staging name and checks it; only then moves the
-// old bundle aside, moves the new one into place and removes the old one. On a failure
-// before the new bundle is in place, the staging name is removed, the old bundle is back
-// where it was, and the outcome is a failure. An old bundle that cannot be removed once
-// the new one is in place (a host has it loaded) gives installedOldCopyLeft.
+// Unpacks the archive's bundle into the staging name, checks it and writes it through to
+// the disk; only then moves the old bundle aside, moves the new one into place and removes
+// the old one. On a failure before the new bundle is in place, the staging name is
+// removed, the old bundle is back where it was, and the outcome is a failure. An old
+// bundle that cannot be removed once the new one is in place (a host has it loaded) gives
+// installedOldCopyLeft.
 FormatReport installBundle(const juce::File& bundle, const void* archive, size_t archiveSize,
                            FileOperations& operations);
 

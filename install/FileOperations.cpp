@@ -1,6 +1,7 @@
 #include "install/FileOperations.h"
 
 #include "platform/NativeFiles.h"
+#include "platform/Platform.h"
 
 namespace install
 {
@@ -91,6 +92,24 @@ bool FileOperations::deleteRecursively(const juce::File& file)
         removedAll = deleteRecursively(child) && removedAll;
     const int code = platform::removeEmptyFolder(file);
     return (code == 0 || recordFailure(file, code)) && removedAll;
+}
+
+bool FileOperations::flushToDisk(const juce::File& file)
+{
+    bool flushed = true;
+    if (file.isDirectory() && !file.isSymbolicLink())
+    {
+        // Contents first, then the folder whose entries name them.
+        for (const auto& entry :
+             juce::RangedDirectoryIterator(file, true, "*", juce::File::findFilesAndDirectories))
+        {
+            const auto item = entry.getFile();
+            if (!item.isSymbolicLink())
+                flushed = platform::flushToDisk(item) && flushed;
+        }
+    }
+    flushed = platform::flushToDisk(file) && flushed;
+    return platform::flushToDisk(file.getParentDirectory()) && flushed;
 }
 
 FileOperations& defaultFileOperations()

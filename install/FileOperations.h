@@ -43,6 +43,11 @@ public:
     // counts as removed.
     virtual bool deleteRecursively(const juce::File& file);
 
+    // Writes a file, or a folder with everything below it, through to the disk, and the
+    // folder that holds it, so that its names and contents survive a power loss from now
+    // on. Links are not followed.
+    virtual bool flushToDisk(const juce::File& file);
+
     const FileError& error() const { return firstError; }
     void clearError() { firstError = {}; }
 

@@ -1,7 +1,7 @@
 #include "install/InstallEngine.h"
 
 #include "catalogue/Formats.h"
-#include "install/BundleTransaction.h"
+#include "install/FormatRun.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
 
@@ -47,9 +47,7 @@ InstallReport runSelectedFormats(std::array<bool, 3>& formatSelected, bool unins
         if (folder.getFullPathName().isEmpty())
             format.reason = FailureReason::noInstallFolder;
         else
-            format = uninstallMode
-                         ? uninstallBundle(bundle, operations)
-                         : installBundle(bundle, archives[index].data, archives[index].size, operations);
+            format = runFormat(bundle, uninstallMode, archives[index], operations);
         format.format = i;
         report.formats.push_back(format);
         formatSelected[index] = false;

@@ -4,6 +4,15 @@
 #include "catalogue/Product.h"
 #include "platform/Platform.h"
 
+#include <cerrno>
+#include <optional>
+
+#if !JUCE_WINDOWS
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace install
 {
 const char* const settingsNote =
@@ -46,25 +55,12 @@ bool isSeparator(juce::juce_wchar c)
     return c == '\\' || c == '/';
 }
 
-// The drive or share an absolute Windows path lies on: "X:\" or "\\server\share\".
-juce::String windowsRootOf(const juce::String& path)
-{
-    if (!isSeparator(path[0]))
-        return path.substring(0, 2) + "\\";
-    const auto parts = juce::StringArray::fromTokens(path.replaceCharacter('/', '\\'), "\\", "");
-    juce::StringArray named;
-    for (const auto& part : parts)
-        if (part.isNotEmpty() && named.size() < 2)
-            named.add(part);
-    return "\\\\" + named.joinIntoString("\\") + "\\";
-}
-
 // Creates the folder and its missing parents, or nothing at all: when one level cannot be
 // created, the levels made before it are removed again. A drive or share that is not there
 // is never created.
-void createFolderWithParents(const juce::File& folder, const juce::String& windowsPath)
+void createFolderWithParents(const juce::File& folder)
 {
-    if (!platform::fileFromWindowsPath(windowsRootOf(windowsPath)).isDirectory())
+    if (!platform::isOnExistingDriveOrShare(folder))
         return;
 
     juce::Array<juce::File> missing; // deepest first
@@ -91,11 +87,64 @@ void createFolderWithParents(const juce::File& folder, const juce::String& windo
     }
 }
 
+// The bytes of the file when it is a regular file (after following links) of at most
+// maxSettingsFileSize bytes. The reported size is no guide: it is 0 for a FIFO and for a
+// device such as /dev/zero, so at most one byte past the limit is ever read, and opening
+// never waits for a writer.
+std::optional<juce::MemoryBlock> readSettingsBytes(const juce::File& settingsFile)
+{
+    juce::MemoryBlock bytes;
+#if JUCE_WINDOWS
+    if (!settingsFile.existsAsFile())
+        return std::nullopt;
+    juce::FileInputStream in(settingsFile);
+    if (!in.openedOk())
+        return std::nullopt;
+    bytes.setSize(static_cast<size_t>(maxSettingsFileSize) + 1);
+    const auto got = in.read(bytes.getData(), static_cast<int>(bytes.getSize()));
+#else
+    const int fd = ::open(settingsFile.getFullPathName().toRawUTF8(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    {
+        ::close(fd);
+        return std::nullopt;
+    }
+    bytes.setSize(static_cast<size_t>(maxSettingsFileSize) + 1);
+    ssize_t got = 0;
+    while (static_cast<size_t>(got) < bytes.getSize())
+    {
+        const auto n =
+            ::read(fd, static_cast<char*>(bytes.getData()) + got, bytes.getSize() - static_cast<size_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+        {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+#endif
+    if (got < 0 || got > maxSettingsFileSize)
+        return std::nullopt;
+    bytes.setSize(static_cast<size_t>(got));
+    return bytes;
+}
+
 bool readSettings(const juce::File& settingsFile, std::array<juce::File, 3>& installFolders)
 {
-    if (settingsFile.getSize() > maxSettingsFileSize)
+    const auto bytes = readSettingsBytes(settingsFile);
+    if (!bytes)
         return false;
-    const auto text = settingsFile.loadFileAsString();
+    // As the framework reads a text file: UTF-8, UTF-16 with a byte-order mark.
+    juce::MemoryInputStream stream(*bytes, false);
+    const auto text = stream.readEntireStreamAsString();
     if (!isSafeToParse(text))
         return false;
     const auto settings = juce::XmlDocument::parse(text);
@@ -113,7 +162,7 @@ bool readSettings(const juce::File& settingsFile, std::array<juce::File, 3>& ins
         const auto folder = platform::fileFromWindowsPath(value);
         installFolders[static_cast<size_t>(format)] = folder;
         if (!folder.exists())
-            createFolderWithParents(folder, value);
+            createFolderWithParents(folder);
     }
     return true;
 }

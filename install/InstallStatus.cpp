@@ -10,6 +10,12 @@ namespace
 // Where the plug-in module lies inside the bundle folders.
 constexpr const char* vst3ModuleSubfolder = "Contents/x86_64-win/";
 constexpr const char* aaxModuleSubfolder = "Contents/x64/";
+
+// The bundle as the Windows program finds it: on Linux also one spelled in another case.
+juce::File findBundle(const juce::File& installFolder, const juce::String& productName, int formatIndex)
+{
+    return platform::findWindowsEntry(installFolder, productName + catalogue::formatExtensions[formatIndex]);
+}
 } // namespace
 
 juce::File getBundleFile(const juce::File& installFolder, const juce::String& productName, int formatIndex)
@@ -19,22 +25,23 @@ juce::File getBundleFile(const juce::File& installFolder, const juce::String& pr
 
 bool isFormatInstalled(const juce::File& installFolder, const juce::String& productName, int formatIndex)
 {
-    return getBundleFile(installFolder, productName, formatIndex).exists();
+    return findBundle(installFolder, productName, formatIndex).exists();
 }
 
 juce::File getVersionSourceFile(const juce::File& installFolder, const juce::String& productName,
                                 int formatIndex)
 {
-    const auto bundle = getBundleFile(installFolder, productName, formatIndex);
+    const auto bundle = findBundle(installFolder, productName, formatIndex);
     const auto moduleName = productName + catalogue::formatExtensions[formatIndex];
     switch (formatIndex)
     {
     case catalogue::vst3Format:
         // A VST3 bundle is a folder with the module inside; an older single-file VST3 is the
         // module itself.
-        return bundle.existsAsFile() ? bundle : bundle.getChildFile(vst3ModuleSubfolder + moduleName);
+        return bundle.existsAsFile() ? bundle
+                                     : platform::findWindowsEntry(bundle, vst3ModuleSubfolder + moduleName);
     case catalogue::aaxFormat:
-        return bundle.getChildFile(aaxModuleSubfolder + moduleName);
+        return platform::findWindowsEntry(bundle, aaxModuleSubfolder + moduleName);
     default:
         return bundle;
     }

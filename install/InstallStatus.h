@@ -10,7 +10,8 @@ namespace install
 // the format's extension.
 juce::File getBundleFile(const juce::File& installFolder, const juce::String& productName, int formatIndex);
 
-// True when anything, file or folder, exists at the bundle path.
+// True when anything, file or folder, exists at the bundle path (as the Windows program
+// finds it: on Linux also under another case).
 bool isFormatInstalled(const juce::File& installFolder, const juce::String& productName, int formatIndex);
 
 // The file whose version resource gives the installed version of a format: the module

@@ -15,7 +15,9 @@ juce::File commonApplicationDataFolder();
 // on Windows). Not created.
 juce::File localAppDataFolder();
 
-// The user's temporary folder.
+// The user's temporary folder: on Windows what GetTempPathW gives; elsewhere the folder
+// the Windows program would get in the same Wine prefix, and only if it lies inside the
+// prefix. An empty path when there is none.
 juce::File temporaryFolder();
 
 // The fixed file version of a Windows module as "a.b.c.d", or an empty string when the
@@ -23,8 +25,23 @@ juce::File temporaryFolder();
 juce::String readModuleVersion(const juce::File& module);
 
 // A path written the Windows way ("C:\Program Files\Common Files", forward slashes
-// accepted) as a file of this platform.
+// accepted) as a file of this platform, read as Windows reads it: "\\?\" and "\\.\"
+// prefixes understood, and elsewhere each part matched to an existing entry ignoring case,
+// trailing dots and spaces dropped. An empty path for a name Windows refuses.
 juce::File fileFromWindowsPath(const juce::String& windowsPath);
+
+// The entry at `relativePath` ("Contents/x64/a.dll") below a folder as a Windows program
+// finds it: on Windows that path; elsewhere each part matched to an existing entry ignoring
+// case (the exact name first), and from the first part that does not exist on, as given.
+juce::File findWindowsEntry(const juce::File& folder, const juce::String& relativePath);
+
+// False when the file lies on a drive or share that does not exist (or on a device):
+// nothing may be created there, because nothing could ever reach it.
+bool isOnExistingDriveOrShare(const juce::File& file);
+
+// Writes the file's data (on Windows only files; elsewhere a folder's entries too) through
+// to the disk. True when done; a folder on Windows counts as done.
+bool flushToDisk(const juce::File& file);
 
 // The Windows form of a path of this platform, as a user of the Windows program would
 // type it.

@@ -1,8 +1,17 @@
 #include "platform/Platform.h"
 
 #include "platform/PeFileSource.h"
+#include "platform/WineRegistry.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+#include <utility>
 
 namespace platform
 {
@@ -36,28 +45,45 @@ bool isDriveLetterPath(const juce::String& path)
            path[0] < 128;
 }
 
+juce::String driveEntryName(juce::juce_wchar letter)
+{
+    return juce::String::charToString(juce::CharacterFunctions::toLowerCase(letter)) + ":";
+}
+
 // The folder that stands for a drive letter: its dosdevices entry (resolved when it is a
-// link) where the prefix has dosdevices, drive_c for C: otherwise. A drive the prefix does
-// not have maps to its would-be dosdevices entry, which does not exist.
+// link to a folder) where the prefix has dosdevices, drive_c for C: otherwise. A drive the
+// prefix does not have maps to its dosdevices entry, which leads nowhere and is never made.
 juce::File driveRoot(juce::juce_wchar letter)
 {
-    const auto name = juce::String::charToString(juce::CharacterFunctions::toLowerCase(letter)) + ":";
+    const auto name = driveEntryName(letter);
     const auto devices = dosDevices();
     if (!devices.isDirectory() && name == "c:")
         return driveC();
     const auto entry = devices.getChildFile(name);
-    return entry.isSymbolicLink() ? entry.getLinkedTarget() : entry;
+    if (entry.isSymbolicLink())
+    {
+        // A link whose folder is gone stays the entry itself: still no drive.
+        const auto target = entry.getLinkedTarget();
+        if (target.isDirectory())
+            return target;
+    }
+    return entry;
 }
 
-// The path's parts below a drive or share, the way Windows reads them: either separator,
-// empty parts and "." dropped, ".." going up but never above the root.
+// The path's parts below a drive or share, the way Windows (and Wine) normalise a path:
+// either separator, empty parts and "." dropped, ".." going up but never above the root;
+// a part followed by a separator loses one trailing dot, and the last part loses every
+// trailing dot and space, unless the path ends with a separator.
 juce::StringArray relativeParts(const juce::String& path)
 {
+    const auto slashed = path.replaceCharacter('\\', '/');
     juce::StringArray parts;
-    parts.addTokens(path.replaceCharacter('\\', '/'), "/", "");
+    parts.addTokens(slashed, "/", "");
+    const bool endsWithSeparator = slashed.endsWithChar('/');
     juce::StringArray kept;
-    for (const auto& part : parts)
+    for (int i = 0; i < parts.size(); ++i)
     {
+        auto part = parts[i];
         if (part.isEmpty() || part == ".")
             continue;
         if (part == "..")
@@ -66,22 +92,210 @@ juce::StringArray relativeParts(const juce::String& path)
                 kept.remove(kept.size() - 1);
             continue;
         }
+        const bool last = i == parts.size() - 1;
+        if (!last && part.endsWithChar('.'))
+            part = part.dropLastCharacters(1);
         kept.add(part);
+    }
+    if (!endsWithSeparator && !kept.isEmpty() && !parts[parts.size() - 1].isEmpty() &&
+        parts[parts.size() - 1] != "." && parts[parts.size() - 1] != "..")
+    {
+        const auto trimmed = kept[kept.size() - 1].trimCharactersAtEnd(". ");
+        if (trimmed.isEmpty())
+            kept.remove(kept.size() - 1);
+        else
+            kept.set(kept.size() - 1, trimmed);
     }
     return kept;
 }
 
+// The parts of a \\?\ path: taken as they are, split at backslashes only. Windows passes
+// such a name on unnormalised, so "." and ".." are no parts of it and a slash is no
+// separator: nothing for a path that holds them.
+std::optional<juce::StringArray> verbatimParts(const juce::String& path)
+{
+    juce::StringArray parts;
+    parts.addTokens(path, "\\", "");
+    parts.removeEmptyStrings(false);
+    for (const auto& part : parts)
+        if (part == "." || part == ".." || part.containsChar('/'))
+            return std::nullopt;
+    return parts;
+}
+
+// A child by name, never read as a path of its own: "~x" stays a name, not a home folder.
+juce::File childNamed(const juce::File& folder, const juce::String& name)
+{
+    return juce::File(folder.getFullPathName().trimCharactersAtEnd("/") + "/" + name);
+}
+
+// The entry of `folder` whose name matches `name` ignoring case, as Wine finds a name
+// the Windows program asks for: the exact name first, else the first match in name order.
+std::optional<juce::File> findEntryIgnoringCase(const juce::File& folder, const juce::String& name)
+{
+    const auto exact = childNamed(folder, name);
+    if (exact.exists() || exact.isSymbolicLink())
+        return exact;
+    DIR* dir = ::opendir(folder.getFullPathName().toRawUTF8());
+    if (dir == nullptr)
+        return std::nullopt;
+    juce::String best;
+    while (const auto* entry = ::readdir(dir))
+    {
+        const auto entryName = juce::String::fromUTF8(entry->d_name);
+        if (entryName.equalsIgnoreCase(name) && (best.isEmpty() || entryName < best))
+            best = entryName;
+    }
+    ::closedir(dir);
+    if (best.isEmpty())
+        return std::nullopt;
+    return childNamed(folder, best);
+}
+
+// Each part resolved the way Wine resolves a Windows path: an existing entry of another
+// case is that entry; from the first part that does not exist on, the parts are taken with
+// the case given.
 juce::File childOf(juce::File root, const juce::StringArray& parts)
 {
+    bool existing = root.isDirectory();
     for (const auto& part : parts)
-        root = root.getChildFile(part);
+    {
+        if (existing)
+        {
+            if (const auto found = findEntryIgnoringCase(root, part))
+            {
+                root = *found;
+                continue;
+            }
+            existing = false;
+        }
+        root = childNamed(root, part);
+    }
     return root;
+}
+
+// The host folder of a share (dosdevices/unc/server/share), its two names matched like
+// every other part.
+juce::File shareRoot(const juce::String& server, const juce::String& share)
+{
+    return childOf(dosDevices().getChildFile("unc"), juce::StringArray(server, share));
+}
+
+juce::File fileFromDriveOrShare(const juce::String& path, bool verbatim)
+{
+    // After the prefix: "X:\rest", "UNC\server\share\rest", or a device name.
+    if (isDriveLetterPath(path))
+    {
+        const auto rest = path.substring(2);
+        if (!verbatim)
+            return childOf(driveRoot(path[0]), relativeParts(rest));
+        const auto parts = verbatimParts(rest);
+        return parts ? childOf(driveRoot(path[0]), *parts) : juce::File();
+    }
+
+    const auto parts = verbatim ? verbatimParts(path) : std::optional<juce::StringArray>(relativeParts(path));
+    if (!parts || parts->isEmpty())
+        return {};
+    if ((*parts)[0].equalsIgnoreCase("UNC"))
+    {
+        if (parts->size() < 3)
+            return {};
+        juce::StringArray rest(*parts);
+        rest.removeRange(0, 3);
+        return childOf(shareRoot((*parts)[1], (*parts)[2]), rest);
+    }
+    // A device (\\.\PhysicalDrive0, \\?\GLOBALROOT): Wine looks devices up in dosdevices,
+    // under their name in lower case. No drive or share stands there.
+    juce::StringArray rest(*parts);
+    rest.remove(0);
+    return childOf(dosDevices().getChildFile((*parts)[0].toLowerCase()), rest);
 }
 
 bool isRegularFile(const juce::File& file)
 {
     struct stat info;
     return ::stat(file.getFullPathName().toRawUTF8(), &info) == 0 && S_ISREG(info.st_mode);
+}
+// The name of the profile folder Wine makes for the user running it (drive_c/users/<name>).
+juce::String prefixUserName()
+{
+    if (const auto* entry = ::getpwuid(::getuid());
+        entry != nullptr && entry->pw_name != nullptr && entry->pw_name[0] != 0)
+        return juce::String::fromUTF8(entry->pw_name);
+    return juce::SystemStats::getEnvironmentVariable("USER", "root");
+}
+
+juce::String userProfilePath()
+{
+    return "C:\\users\\" + prefixUserName();
+}
+
+// A registry string with the few variables the prefix's environment values use expanded;
+// nothing when it names another one.
+std::optional<juce::String> expandedValue(const WineRegistryValue& value)
+{
+    if (!value.expandable)
+        return value.text;
+    auto text = value.text;
+    const std::pair<const char*, juce::String> variables[] = {
+        {"%USERPROFILE%", userProfilePath()},
+        {"%SystemRoot%", "C:\\windows"},
+        {"%windir%", "C:\\windows"},
+        {"%SystemDrive%", "C:"},
+    };
+    for (const auto& [name, replacement] : variables)
+        text = text.replace(name, replacement, true);
+    if (text.containsChar('%'))
+        return std::nullopt;
+    return text;
+}
+
+std::optional<juce::String> registryString(const juce::String& registryText, const juce::String& key,
+                                           const juce::String& name)
+{
+    const auto value = findWineRegistryString(registryText, key, name);
+    if (!value)
+        return std::nullopt;
+    const auto text = expandedValue(*value);
+    if (!text || !isDriveLetterPath(*text))
+        return std::nullopt;
+    return text;
+}
+
+juce::String registryFileText(const char* name)
+{
+    const auto file = winePrefix().getChildFile(name);
+    return isRegularFile(file) ? file.loadFileAsString() : juce::String();
+}
+
+// The temporary folder GetTempPathW gives a Windows program in the prefix: TMP, else TEMP,
+// of the environment Wine builds from the registry (the user's values over the machine's),
+// else the Temp folder of the user's profile.
+juce::String windowsTemporaryPath()
+{
+    const auto user = registryFileText("user.reg");
+    const auto machine = registryFileText("system.reg");
+    const juce::String machineKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    for (const auto* name : {"TMP", "TEMP"})
+    {
+        if (const auto path = registryString(user, "Environment", name))
+            return *path;
+        if (const auto path = registryString(machine, machineKey, name))
+            return *path;
+    }
+    return userProfilePath() + "\\Temp";
+}
+
+bool isInsidePrefix(const juce::File& file)
+{
+    char* resolvedFile = ::realpath(file.getFullPathName().toRawUTF8(), nullptr);
+    char* resolvedPrefix = ::realpath(winePrefix().getFullPathName().toRawUTF8(), nullptr);
+    const bool inside = resolvedFile != nullptr && resolvedPrefix != nullptr &&
+                        juce::File(juce::String::fromUTF8(resolvedFile))
+                            .isAChildOf(juce::File(juce::String::fromUTF8(resolvedPrefix)));
+    ::free(resolvedFile);
+    ::free(resolvedPrefix);
+    return inside;
 }
 } // namespace
 
@@ -92,7 +306,12 @@ juce::File commonApplicationDataFolder()
 
 juce::File temporaryFolder()
 {
-    return juce::File::getSpecialLocation(juce::File::tempDirectory);
+    // Only a folder inside the prefix, links resolved: whatever is done in it must never
+    // reach a folder that other users of the machine share, such as /tmp.
+    const auto folder = fileFromWindowsPath(windowsTemporaryPath());
+    if (!folder.isDirectory() || !isInsidePrefix(folder))
+        return {};
+    return folder;
 }
 
 juce::String readModuleVersion(const juce::File& module)
@@ -109,27 +328,67 @@ juce::String readModuleVersion(const juce::File& module)
 juce::File fileFromWindowsPath(const juce::String& windowsPath)
 {
     if (isDriveLetterPath(windowsPath))
-        return childOf(driveRoot(windowsPath[0]), relativeParts(windowsPath.substring(2)));
+        return fileFromDriveOrShare(windowsPath, false);
 
+    // \\?\ (backslashes only) passes the rest on as it is; \\.\ and //?/ are normalised.
+    if (windowsPath.startsWith("\\\\?\\"))
+        return fileFromDriveOrShare(windowsPath.substring(4), true);
     const auto slashed = windowsPath.replaceCharacter('\\', '/');
+    if (slashed.startsWith("//./") || slashed.startsWith("//?/"))
+        return fileFromDriveOrShare(windowsPath.substring(4), false);
+
     if (slashed.startsWith("//"))
     {
         // \\server\share\rest: the server and the share stay the root.
         const auto parts = relativeParts(slashed);
-        auto share = dosDevices().getChildFile("unc");
-        juce::StringArray rest;
-        for (int i = 0; i < parts.size(); ++i)
-        {
-            if (i < 2)
-                share = share.getChildFile(parts[i]);
-            else
-                rest.add(parts[i]);
-        }
-        return childOf(share, rest);
+        if (parts.size() < 2)
+            return childOf(dosDevices().getChildFile("unc"), parts);
+        juce::StringArray rest(parts);
+        rest.removeRange(0, 2);
+        return childOf(shareRoot(parts[0], parts[1]), rest);
     }
     if (slashed.startsWith("/"))
         return childOf(driveC(), relativeParts(slashed));
     return juce::File::getCurrentWorkingDirectory().getChildFile(slashed);
+}
+
+juce::File findWindowsEntry(const juce::File& folder, const juce::String& relativePath)
+{
+    return childOf(folder, juce::StringArray::fromTokens(relativePath.replaceCharacter('\\', '/'), "/", ""));
+}
+
+bool isOnExistingDriveOrShare(const juce::File& file)
+{
+    // Outside dosdevices every path is a host path that one of the drives (or none) holds.
+    // Inside it, only an existing drive entry or an existing share leads anywhere: whatever
+    // else lies there is no place Wine can reach, and nothing may be made there.
+    const auto devices = dosDevices();
+    if (file == devices)
+        return false;
+    if (!file.isAChildOf(devices))
+        return true;
+    const auto parts = juce::StringArray::fromTokens(file.getRelativePathFrom(devices), "/", "");
+    if (parts[0].length() == 2 && isDriveLetterPath(parts[0]))
+        return driveRoot(parts[0][0]).isDirectory() && parts[0] == driveEntryName(parts[0][0]);
+    if (parts[0] == "unc")
+        return parts.size() >= 3 &&
+               childNamed(childNamed(childNamed(devices, "unc"), parts[1]), parts[2]).isDirectory();
+    return false;
+}
+
+bool flushToDisk(const juce::File& file)
+{
+    // Opening a FIFO or a device would block or touch hardware: only files and folders.
+    struct stat info;
+    if (::lstat(file.getFullPathName().toRawUTF8(), &info) != 0 ||
+        !(S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)))
+        return false;
+    const int fd = ::open(file.getFullPathName().toRawUTF8(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    const bool flushed = ::fsync(fd) == 0;
+    ::close(fd);
+    return flushed;
 }
 
 juce::String windowsPathOf(const juce::File& file)

@@ -38,6 +38,69 @@ juce::File fileFromWindowsPath(const juce::String& windowsPath)
     return juce::File(windowsPath);
 }
 
+juce::File findWindowsEntry(const juce::File& folder, const juce::String& relativePath)
+{
+    return folder.getChildFile(relativePath);
+}
+
+bool isOnExistingDriveOrShare(const juce::File& file)
+{
+    // The root is "X:\" or "\\server\share\"; after "\\?\" or "\\.\" also "UNC\server\share\".
+    // Any other name after those prefixes is a device.
+    auto path = file.getFullPathName().replaceCharacter('/', '\\');
+    juce::String prefix;
+    if (path.startsWith("\\\\?\\") || path.startsWith("\\\\.\\"))
+    {
+        prefix = path.substring(0, 4);
+        path = path.substring(4);
+        if (path.startsWithIgnoreCase("UNC\\"))
+        {
+            prefix += "UNC";
+            path = "\\" + path.substring(3);
+        }
+        else if (!(path.length() >= 2 && path[1] == ':'))
+        {
+            return false;
+        }
+    }
+
+    juce::String root;
+    if (path.length() >= 2 && path[1] == ':')
+    {
+        root = path.substring(0, 2) + "\\";
+    }
+    else if (path.startsWith("\\\\"))
+    {
+        const auto parts = juce::StringArray::fromTokens(path.substring(2), "\\", "");
+        if (parts.size() < 2 || parts[0].isEmpty() || parts[1].isEmpty())
+            return false;
+        root = "\\\\" + parts[0] + "\\" + parts[1] + "\\";
+    }
+    else
+    {
+        return false;
+    }
+    if (prefix.isNotEmpty())
+        root = prefix + (prefix.endsWith("UNC") ? root.substring(1) : root);
+    const auto attributes = GetFileAttributesW((root).toWideCharPointer());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool flushToDisk(const juce::File& file)
+{
+    // NTFS keeps its folders in its journal; only a file's data needs flushing.
+    if (file.isDirectory())
+        return true;
+    const HANDLE handle = CreateFileW(file.getFullPathName().toWideCharPointer(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const bool flushed = FlushFileBuffers(handle) != 0;
+    CloseHandle(handle);
+    return flushed;
+}
+
 juce::String windowsPathOf(const juce::File& file)
 {
     return file.getFullPathName();

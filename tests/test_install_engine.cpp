@@ -1,6 +1,10 @@
+#include "install/BundleLock.h"
 #include "install/BundleTransaction.h"
+#include "install/FormatRun.h"
+#include "install/InstallStatus.h"
 #include "install/InstallEngine.h"
 #include "install/ZipExtraction.h"
+#include "platform/Platform.h"
 #include "support/TestEnvironment.h"
 #include "support/TreeSnapshot.h"
 #include "support/ZipFixture.h"
@@ -10,6 +14,8 @@
 
 #include <cerrno>
 #include <functional>
+#include <pwd.h>
+#include <unistd.h>
 #include <set>
 
 using namespace testing_support;
@@ -551,6 +557,288 @@ TEST_F(InstallEngine, InstallsAndUninstallsTheEmbeddedArchives)
     EXPECT_EQ(snapshotTree(root), siblings);
 }
 
+TEST_F(InstallEngine, NothingIsMadeOnADriveOrShareThatDoesNotExist)
+{
+    const struct
+    {
+        const char* what;
+        bool withDosDevices;
+    } prefixes[] = {{"a prefix without dosdevices", false}, {"a prefix with dosdevices", true}};
+    for (const auto& p : prefixes)
+    {
+        SCOPED_TRACE(p.what);
+        ScopedWinePrefix wine;
+        if (p.withDosDevices)
+        {
+            const auto devices = wine.folder.getChildFile("dosdevices");
+            ASSERT_TRUE(devices.createDirectory().wasOk());
+            ASSERT_TRUE(juce::File::createSymbolicLink(devices.getChildFile("c:"), "../drive_c", true));
+        }
+        const auto before = snapshotTree(wine.folder);
+
+        for (const auto* path : {"Q:\\Plugins\\VST3", "\\\\nosuchserver\\share\\CLAP",
+                                 "\\\\.\\PhysicalDrive0\\AAX", "\\\\?\\Q:\\Plugins"})
+        {
+            SCOPED_TRACE(path);
+            const auto folder = platform::fileFromWindowsPath(path);
+            for (const bool uninstall : {false, true})
+            {
+                const auto result = install::runFormat(folder.getChildFile("Ostrand.vst3"), uninstall,
+                                                       dataOf(goodZips[0]), install::defaultFileOperations());
+                EXPECT_EQ(result.reason, install::FailureReason::installFolderMissing);
+            }
+            installFolders = {folder, folder, folder};
+            std::array<bool, 3> selected{true, true, true};
+            EXPECT_FALSE(runEngine(selected, false, goodArchives()));
+            EXPECT_EQ(snapshotTree(wine.folder), before);
+        }
+
+        // \\?\ and \\.\ before a drive that exists name that drive, as on Windows.
+        for (const auto* path : {"\\\\?\\C:\\Raw", "\\\\.\\C:\\Device"})
+        {
+            SCOPED_TRACE(path);
+            installFolders[1] = platform::fileFromWindowsPath(path);
+            std::array<bool, 3> selected{false, true, false};
+            EXPECT_TRUE(runEngine(selected, false, goodArchives()));
+            EXPECT_TRUE(installFolders[1].getChildFile("Ostrand.clap").existsAsFile());
+            EXPECT_TRUE(installFolders[1].isAChildOf(wine.driveC()));
+        }
+    }
+}
+
+TEST_F(InstallEngine, ABundleInAnotherCaseIsTheBundle)
+{
+    // As the Windows program finds it under Wine: installed, replaced (taking the archive's
+    // spelling, as on Windows), and removed, never joined by a second spelling.
+    const TreeSnapshot otherCase = {{"CLAP", "dir"},
+                                    {"CLAP/OSTRAND.clap", "file:old"},
+                                    {"Avid", "dir"},
+                                    {"Avid/Audio", "dir"},
+                                    {"Avid/Audio/Plug-Ins", "dir"},
+                                    {"Avid/Audio/Plug-Ins/ostrand.AAXPLUGIN", "dir"},
+                                    {"Avid/Audio/Plug-Ins/ostrand.AAXPLUGIN/contents", "dir"}};
+    writeTree(root, otherCase);
+    EXPECT_TRUE(install::isFormatInstalled(installFolders[1], "Ostrand", 1));
+    EXPECT_TRUE(install::isFormatInstalled(installFolders[2], "Ostrand", 2));
+    EXPECT_TRUE(install::getVersionSourceFile(installFolders[2], "Ostrand", 2)
+                    .isAChildOf(root.getChildFile("Avid/Audio/Plug-Ins/ostrand.AAXPLUGIN/contents")));
+
+    std::array<bool, 3> selected{false, true, true};
+    ASSERT_TRUE(runEngine(selected, false, goodArchives()));
+    EXPECT_EQ(
+        snapshotTree(root),
+        merged(merged(bundleTree(1, "new", bundles[1]), bundleTree(2, "new", bundles[2])),
+               {{"CLAP", "dir"}, {"Avid", "dir"}, {"Avid/Audio", "dir"}, {"Avid/Audio/Plug-Ins", "dir"}}));
+
+    writeTree(root, otherCase);
+    root.getChildFile(bundles[1]).deleteFile();
+    root.getChildFile(bundles[2]).deleteRecursively();
+    selected = {false, true, true};
+    ASSERT_TRUE(runEngine(selected, true, goodArchives()));
+    EXPECT_EQ(snapshotTree(root),
+              (TreeSnapshot{
+                  {"CLAP", "dir"}, {"Avid", "dir"}, {"Avid/Audio", "dir"}, {"Avid/Audio/Plug-Ins", "dir"}}));
+}
+
+TEST_F(InstallEngine, AFailedInstallRemovesTheFoldersItMadeAndNoOthers)
+{
+    writeTree(root, siblings);
+    const auto before = snapshotTree(prefix.folder);
+    const struct
+    {
+        const char* what;
+        const char* folder; // below the fixture root
+        bool badArchive;    // else the folder itself cannot be made at its deepest level
+    } cases[] = {
+        {"a damaged archive, three new levels", "New/Nested/VST3", true},
+        {"a damaged archive, one new level below existing ones", "Avid/Audio/New", true},
+        {"the deepest level cannot be made", "New/Nested/VST3", false},
+        {"a damaged archive, the folder exists", "VST3", true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        installFolders[0] = root.getChildFile(c.folder);
+        FaultyFileOperations operations;
+        if (!c.badArchive)
+            operations.failCreatingAt = installFolders[0];
+        const auto zip = c.badArchive ? badCrcZip(0) : goodZips[0];
+        std::array<bool, 3> selected{true, false, false};
+        EXPECT_FALSE(
+            runEngine(selected, false, {dataOf(zip), dataOf(goodZips[1]), dataOf(goodZips[2])}, operations));
+        EXPECT_EQ(snapshotTree(prefix.folder), before);
+    }
+
+    // A folder that someone filled meanwhile stays, with what is in it.
+    installFolders[0] = root.getChildFile("New/Nested/VST3");
+    struct FillingOperations : FaultyFileOperations
+    {
+        juce::File other;
+        bool createFolder(const juce::File& folder) override
+        {
+            const bool made = FaultyFileOperations::createFolder(folder);
+            if (made && folder == other.getParentDirectory())
+                other.replaceWithText("someone else's");
+            return made;
+        }
+    } filling;
+    filling.other = root.getChildFile("New/theirs.txt");
+    const auto zip = badCrcZip(0);
+    std::array<bool, 3> selected{true, false, false};
+    EXPECT_FALSE(
+        runEngine(selected, false, {dataOf(zip), dataOf(goodZips[1]), dataOf(goodZips[2])}, filling));
+    EXPECT_TRUE(filling.other.existsAsFile());
+    EXPECT_FALSE(root.getChildFile("New/Nested").exists());
+}
+
+TEST_F(InstallEngine, TheNewBundleReachesTheDiskBeforeTheOldIsSetAside)
+{
+    struct RecordingOperations : install::FileOperations
+    {
+        juce::StringArray steps;
+        bool rename(const juce::File& from, const juce::File& to) override
+        {
+            steps.add("rename " + from.getFileName() + " " + to.getFileName());
+            return FileOperations::rename(from, to);
+        }
+        bool flushToDisk(const juce::File& file) override
+        {
+            steps.add("flush " + file.getFileName());
+            return FileOperations::flushToDisk(file);
+        }
+    };
+    writeTree(root, merged(siblings, oldBundle(0)));
+    RecordingOperations operations;
+    std::array<bool, 3> selected{true, false, false};
+    ASSERT_TRUE(runEngine(selected, false, goodArchives(), operations));
+    EXPECT_EQ(operations.steps.joinIntoString(" | "),
+              "flush .Ostrand.vst3.vx-staging | rename Ostrand.vst3 .Ostrand.vst3.vx-previous | "
+              "rename .Ostrand.vst3.vx-staging Ostrand.vst3");
+
+    // A bundle that cannot be written through is not switched in: the old one stays.
+    struct UnflushableOperations : install::FileOperations
+    {
+        bool flushToDisk(const juce::File&) override { return false; }
+    } unflushable;
+    writeTree(root.getChildFile("CLAP"), {{"Ostrand.clap", "file:old clap"}});
+    selected = {false, true, false};
+    EXPECT_FALSE(runEngine(selected, false, goodArchives(), unflushable));
+    EXPECT_EQ(root.getChildFile("CLAP/Ostrand.clap").loadFileAsString(), "old clap");
+    EXPECT_FALSE(root.getChildFile("CLAP/.Ostrand.clap.vx-staging").exists());
+}
+
+namespace
+{
+// A second installer in its own process, held inside its transaction until let go.
+class SecondInstaller
+{
+public:
+    SecondInstaller(int format, const juce::File& folder, const juce::File& scratch)
+        : ready(scratch.getChildFile("ready")), go(scratch.getChildFile("go"))
+    {
+        const juce::StringArray command{VX_LOCK_HELPER, juce::String(format), folder.getFullPathName(),
+                                        ready.getFullPathName(), go.getFullPathName()};
+        started = process.start(command, 0);
+    }
+
+    ~SecondInstaller()
+    {
+        go.create();
+        process.waitForProcessToFinish(30000);
+    }
+
+    // True once it is writing the new bundle.
+    bool waitUntilInside()
+    {
+        for (int waited = 0; started && waited < 20000; waited += 5)
+        {
+            if (ready.exists())
+                return true;
+            juce::Thread::sleep(5);
+        }
+        return false;
+    }
+
+    // Lets it go on; its exit code (0: success).
+    int finish()
+    {
+        go.create();
+        return process.waitForProcessToFinish(30000) ? (int)process.getExitCode() : -1;
+    }
+
+    void kill() { process.kill(); }
+
+private:
+    const juce::File ready, go;
+    juce::ChildProcess process;
+    bool started = false;
+};
+} // namespace
+
+TEST_F(InstallEngine, TwoProcessesOnOneBundleNeverMeetInsideIt)
+{
+    const auto scratch = prefix.folder.getChildFile("scratch");
+    ASSERT_TRUE(scratch.createDirectory().wasOk());
+    const auto bundle = installFolders[2].getChildFile("Ostrand.aaxplugin");
+    const auto archive = install::getFormatArchive(2);
+
+    // The same archive unpacked on its own: what a correct install leaves.
+    const auto reference = prefix.folder.getChildFile("reference/Ostrand.aaxplugin");
+    ASSERT_TRUE(
+        install::installBundle(reference, archive.data, archive.size, install::defaultFileOperations())
+            .succeeded());
+    const auto expected = snapshotTree(reference);
+
+    {
+        SecondInstaller other(2, installFolders[2], scratch);
+        ASSERT_TRUE(other.waitUntilInside());
+
+        // This run waits a short while, then fails with its own reason and touches nothing.
+        const auto startedAt = juce::Time::getMillisecondCounter();
+        for (const bool uninstall : {false, true})
+        {
+            auto result =
+                install::runFormat(bundle, uninstall, archive, install::defaultFileOperations(), 300);
+            EXPECT_EQ(result.reason, install::FailureReason::otherInstaller);
+            result.format = 2;
+            EXPECT_TRUE(install::describeFormat(result, "Ostrand", uninstall)
+                            .contains("another installer is working on Ostrand.aaxplugin"));
+        }
+        EXPECT_GE(juce::Time::getMillisecondCounter() - startedAt, 600u);
+        EXPECT_TRUE(install::getStagingFile(bundle).isDirectory());
+
+        EXPECT_EQ(other.finish(), 0);
+    }
+    EXPECT_EQ(snapshotTree(bundle), expected);
+    EXPECT_FALSE(install::getLockFile(bundle).exists());
+    EXPECT_FALSE(install::getStagingFile(bundle).exists());
+
+    // The lock is free again for the next run.
+    std::array<bool, 3> selected{false, false, true};
+    EXPECT_TRUE(install::processSelectedFormats(selected, false, installFolders, "Ostrand"));
+    EXPECT_EQ(snapshotTree(bundle), expected);
+}
+
+TEST_F(InstallEngine, TheLockOfAnInstallerThatDiedIsFree)
+{
+    const auto scratch = prefix.folder.getChildFile("scratch");
+    ASSERT_TRUE(scratch.createDirectory().wasOk());
+    const auto bundle = installFolders[1].getChildFile("Ostrand.clap");
+    {
+        SecondInstaller other(1, installFolders[1], scratch);
+        ASSERT_TRUE(other.waitUntilInside());
+        other.kill();
+        other.finish();
+    }
+    // Its lock file and staging are left behind; the next run cleans up and installs.
+    EXPECT_TRUE(install::getLockFile(bundle).exists());
+    const auto archive = install::getFormatArchive(1);
+    EXPECT_TRUE(install::runFormat(bundle, false, archive, install::defaultFileOperations(), 0).succeeded());
+    EXPECT_TRUE(bundle.existsAsFile());
+    EXPECT_FALSE(install::getStagingFile(bundle).exists());
+    EXPECT_FALSE(install::getLockFile(bundle).exists());
+}
+
 TEST(LeftoverScript, OnlyAFileNamedScriptShIsRemoved)
 {
     const auto temporary = juce::File::createTempFile("vx_tmp");
@@ -574,22 +862,35 @@ TEST(LeftoverScript, OnlyAFileNamedScriptShIsRemoved)
     temporary.deleteRecursively();
 }
 
-TEST(LeftoverScript, RemovedWhenTheMainComponentIsDestroyed)
+TEST(LeftoverScript, RemovedFromThePrefixUsersTemporaryFolderOnlyWhenTheMainComponentIsDestroyed)
 {
+    // The machine-wide temporary folder (TMPDIR, /tmp) holds other users' files: the one
+    // the Windows program would clean is the prefix user's own.
     ScopedWinePrefix prefix;
-    const auto temporary = prefix.folder.getChildFile("tmp");
-    temporary.getChildFile("script.sh").create();
+    const auto* user = ::getpwuid(::getuid());
+    const auto own = prefix.driveC().getChildFile("users").getChildFile(user->pw_name).getChildFile("Temp");
+    ASSERT_TRUE(own.getChildFile("script.sh").create().wasOk());
+    const auto shared = juce::File::createTempFile("vx_shared_tmp");
+    ASSERT_TRUE(shared.getChildFile("script.sh").create().wasOk());
     const auto previous = juce::SystemStats::getEnvironmentVariable("TMPDIR", {});
-    ::setenv("TMPDIR", temporary.getFullPathName().toRawUTF8(), 1);
+    ::setenv("TMPDIR", shared.getFullPathName().toRawUTF8(), 1);
     {
         MainComponent main;
-        EXPECT_TRUE(temporary.getChildFile("script.sh").existsAsFile());
+        EXPECT_TRUE(own.getChildFile("script.sh").existsAsFile());
     }
-    EXPECT_FALSE(temporary.getChildFile("script.sh").exists());
+    EXPECT_FALSE(own.getChildFile("script.sh").exists());
+    EXPECT_TRUE(shared.getChildFile("script.sh").existsAsFile());
     if (previous.isNotEmpty())
         ::setenv("TMPDIR", previous.toRawUTF8(), 1);
     else
         ::unsetenv("TMPDIR");
+
+    // A Temp folder that is a link out of the prefix leads nowhere.
+    ASSERT_TRUE(own.deleteRecursively());
+    ASSERT_TRUE(shared.createSymbolicLink(own, true));
+    install::removeLeftoverScript();
+    EXPECT_TRUE(shared.getChildFile("script.sh").existsAsFile());
+    shared.deleteRecursively();
 }
 
 TEST_F(InstallEngine, EachFailureIsReportedWithItsReasonFromTheSystemError)

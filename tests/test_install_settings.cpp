@@ -9,6 +9,11 @@
 #include <set>
 #include <string>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using testing_support::ScopedWinePrefix;
 
 namespace
@@ -195,6 +200,14 @@ const SettingsCase cases[] = {
      },
      {nullptr, nullptr, "C:\\Existing\\New\\Deeper"},
      {"C:\\Existing\\New", "C:\\Existing\\New\\Deeper"}},
+    {"another case and trailing dots reuse the existing folders, as under Wine",
+     [](const ScopedWinePrefix& p)
+     {
+         fromWindows("C:\\Program Files\\Common Files").createDirectory();
+         settingsFile(settingsWith("VST3_Path=\"c:\\program files.\\COMMON FILES\\vst3. \""))(p);
+     },
+     {"C:\\Program Files\\Common Files\\vst3", nullptr, nullptr},
+     {"C:\\Program Files\\Common Files\\vst3"}},
     {"a path naming an existing file",
      [](const ScopedWinePrefix& p)
      {
@@ -313,4 +326,94 @@ TEST(InstallSettings, AbsoluteWindowsPaths)
     };
     for (const auto& p : paths)
         EXPECT_EQ(install::isAbsoluteWindowsPath(juce::String::fromUTF8(p.path)), p.absolute) << p.path;
+}
+
+namespace
+{
+// Runs the load in a child process, which must finish within a second and with bounded
+// memory; a load that blocks or reads without end is killed and reported. The child
+// reports through its exit code whether every folder kept its default.
+int loadInChildWithinASecond(const juce::File& settingsFolder)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        ::alarm(1);
+        const rlim_t memoryLimit = 1024L * 1024 * 1024;
+        const struct rlimit limit = {memoryLimit, memoryLimit};
+        ::setrlimit(RLIMIT_AS, &limit);
+        auto folders = defaults();
+        install::loadInstallSettings(settingsFolder, folders);
+        ::_exit(folders == defaults() ? 0 : 2);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFSIGNALED(status))
+        return 1000 + WTERMSIG(status);
+    return WEXITSTATUS(status);
+}
+} // namespace
+
+TEST(InstallSettings, ASettingsFileThatIsNoRegularFileIsNotReadAndLeftAlone)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void(const juce::File&)> make;
+    } cases[] = {
+        {"a FIFO nobody writes to",
+         [](const juce::File& file)
+         {
+             ASSERT_EQ(::mkfifo(file.getFullPathName().toRawUTF8(), 0600), 0);
+         }},
+        {"a link to /dev/zero",
+         [](const juce::File& file)
+         {
+             ASSERT_TRUE(juce::File("/dev/zero").createSymbolicLink(file, false));
+         }},
+        {"a link to a link to /dev/zero",
+         [](const juce::File& file)
+         {
+             const auto middle = file.getSiblingFile("zero-link");
+             ASSERT_TRUE(juce::File("/dev/zero").createSymbolicLink(middle, false));
+             ASSERT_TRUE(middle.createSymbolicLink(file, false));
+         }},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ScopedWinePrefix prefix;
+        const auto folder = fromWindows("C:\\ProgramData\\Audio Tarvosk");
+        ASSERT_TRUE(folder.createDirectory().wasOk());
+        const auto file = install::getSettingsFile(folder);
+        c.make(file);
+        struct stat before;
+        ASSERT_EQ(::lstat(file.getFullPathName().toRawUTF8(), &before), 0);
+        const auto names = folder.findChildFiles(juce::File::findFilesAndDirectories, false).size();
+
+        EXPECT_EQ(loadInChildWithinASecond(folder), 0) << "1014: still loading after a second";
+
+        // Still the same entry, not replaced by a default file; nothing added beside it.
+        struct stat after;
+        ASSERT_EQ(::lstat(file.getFullPathName().toRawUTF8(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(folder.findChildFiles(juce::File::findFilesAndDirectories, false).size(), names);
+    }
+}
+
+TEST(InstallSettings, AFileOfExactlyTheSizeLimitIsReadOneByteMoreIsNot)
+{
+    for (const auto extra : {0, 1})
+    {
+        SCOPED_TRACE(extra);
+        ScopedWinePrefix prefix;
+        const auto settings = settingsWith("CLAP_Path=\"C:\\Edge\"");
+        const auto padding = std::string(static_cast<size_t>(64 * 1024 + extra) - settings.size(), ' ');
+        settingsFile(settings + padding)(prefix);
+
+        auto folders = defaults();
+        install::loadInstallSettings(fromWindows("C:\\ProgramData\\Audio Tarvosk"), folders);
+        EXPECT_EQ(folders[1] == fromWindows("C:\\Edge"), extra == 0);
+    }
 }

@@ -284,6 +284,39 @@ TEST_F(MainInteraction, InstallOfTheSelectedFormatWritesItsBundleAndShowsSuccess
     expectCardShowing(true);
 }
 
+TEST_F(MainInteraction, ADoubleClickOnInstallInstallsOnceAndShowsSuccess)
+{
+    startOnDesktop();
+    click("CLAP");
+    ASSERT_TRUE(pointer->moveOnto(*main->installButton));
+
+    // Both clicks happened before the first one's run ended; the second reaches the
+    // window only after the run, as a click queued while the message thread was busy.
+    const auto now = juce::Time::currentTimeMillis();
+    pointer->press(now - 40);
+    pointer->release(now - 30);
+    ASSERT_NE(main->resultPanel, nullptr);
+    juce::Component::SafePointer<panel_success> first(main->resultPanel.get());
+    pointer->press(now - 20);
+    pointer->release(now - 10);
+    dispatchMessages();
+    EXPECT_EQ(first.getComponent(), main->resultPanel.get());
+    EXPECT_TRUE(main->resultPanel->success);
+    expectCardShowing(true);
+    EXPECT_TRUE(bundle(clapFormat).existsAsFile());
+
+    // A click after the run acts as ever: INSTALL with nothing selected fails.
+    pointer->click();
+    ASSERT_NE(main->resultPanel, nullptr);
+    EXPECT_NE(first.getComponent(), main->resultPanel.get());
+    EXPECT_FALSE(main->resultPanel->success);
+
+    // So does the next click of a format, made after the run.
+    pointer->moveOnto(button("VST3"));
+    pointer->click();
+    EXPECT_EQ(main->formatSelected, (Selection{true, false, false}));
+}
+
 TEST_F(MainInteraction, ShiftClickOnInstallUninstallsTheSelectedFormats)
 {
     plantBundle(vst3Format);

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 using testing_support::ScopedWinePrefix;
 
 namespace
@@ -69,4 +72,149 @@ TEST(PlatformPaths, DrivesFollowDosDevices)
     EXPECT_EQ(platform::fileFromWindowsPath("Z:\\usr\\lib"), juce::File("/usr/lib"));
     EXPECT_EQ(platform::windowsPathOf(juce::File("/usr/lib")), juce::String("Z:\\usr\\lib"));
     EXPECT_EQ(platform::fileFromWindowsPath("E:\\x"), devices.getChildFile("e:/x"));
+}
+
+TEST(PlatformPaths, PartsResolveAsWineResolvesThem)
+{
+    // Each row was checked against CreateDirectoryW of the Windows program under Wine 8.
+    ScopedWinePrefix prefix;
+    for (const auto* folder : {"Program Files/Common Files", "windows", "Mixed/Case Here", "users"})
+        ASSERT_TRUE(prefix.driveC().getChildFile(folder).createDirectory().wasOk());
+
+    const struct
+    {
+        const char* windowsPath;
+        const char* underDriveC; // nullptr: refused, as Windows refuses the name
+    } rows[] = {
+        {"c:\\program files\\common files\\vst3", "Program Files/Common Files/vst3"},
+        {"C:\\Windows\\NewSub", "windows/NewSub"},
+        {"C:\\mixed\\CASE HERE\\New", "Mixed/Case Here/New"},
+        {"C:\\Trail.\\VST3.", "Trail/VST3"},
+        {"C:\\Sp \\Dots..\\End. .", "Sp /Dots./End"},
+        {"C:\\A..\\B", "A./B"},
+        {"C:\\EndSep. \\", "EndSep. "},
+        {"C:\\~tilde", "~tilde"},
+        {"\\\\?\\C:\\RawDot.", "RawDot."},
+        {"\\\\?\\c:\\MIXED\\RawCase", "Mixed/RawCase"},
+        {"\\\\.\\C:\\DevDot.", "DevDot"},
+        {"//?/C:/Slashed.", "Slashed"},
+        {"\\\\?\\C:\\users\\..\\RawUp", nullptr},
+        {"\\\\?\\C:/RawSlash", nullptr},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.windowsPath);
+        const auto file = platform::fileFromWindowsPath(row.windowsPath);
+        if (row.underDriveC == nullptr)
+            EXPECT_EQ(file, juce::File());
+        else
+            EXPECT_EQ(file.getFullPathName(), prefix.driveC().getFullPathName() + "/" + row.underDriveC);
+    }
+
+    // Where both spellings exist, as they can on Linux, the exact one wins.
+    ASSERT_TRUE(prefix.driveC().getChildFile("Windows").createDirectory().wasOk());
+    EXPECT_EQ(platform::fileFromWindowsPath("C:\\Windows"), prefix.driveC().getChildFile("Windows"));
+    EXPECT_EQ(platform::fileFromWindowsPath("C:\\WINDOWS"), prefix.driveC().getChildFile("Windows"));
+    EXPECT_EQ(platform::fileFromWindowsPath("C:\\windows"), prefix.driveC().getChildFile("windows"));
+}
+
+TEST(PlatformPaths, OnlyDrivesAndSharesThatExistLeadAnywhere)
+{
+    ScopedWinePrefix prefix;
+    const auto devices = prefix.folder.getChildFile("dosdevices");
+    const auto reachable = [](const char* path)
+    {
+        return platform::isOnExistingDriveOrShare(platform::fileFromWindowsPath(path));
+    };
+
+    // Without dosdevices only C: exists.
+    EXPECT_TRUE(reachable("C:\\Plugins\\VST3"));
+    EXPECT_FALSE(reachable("Q:\\Plugins\\VST3"));
+    EXPECT_FALSE(reachable("\\\\server\\share\\CLAP"));
+
+    ASSERT_TRUE(devices.createDirectory().wasOk());
+    ASSERT_TRUE(juce::File::createSymbolicLink(devices.getChildFile("c:"), "../drive_c", true));
+    ASSERT_TRUE(juce::File("/dev/ttyS0").createSymbolicLink(devices.getChildFile("com1"), true));
+    ASSERT_TRUE(devices.getChildFile("unc/server/share").createDirectory().wasOk());
+    ASSERT_TRUE(prefix.folder.getChildFile("gone").createSymbolicLink(devices.getChildFile("d:"), true));
+
+    const struct
+    {
+        const char* windowsPath;
+        bool reachable;
+    } rows[] = {
+        {"C:\\Plugins\\VST3", true},
+        {"\\\\?\\C:\\X", true},
+        {"\\\\.\\C:\\X", true},
+        {"\\\\server\\share\\CLAP", true},
+        {"\\\\SERVER\\Share\\CLAP", true},
+        {"\\\\?\\UNC\\server\\share\\CLAP", true},
+        {"Q:\\Plugins\\VST3", false},
+        {"D:\\Plugins", false}, // a drive whose folder is gone
+        {"\\\\nosuchserver\\share\\CLAP", false},
+        {"\\\\server\\nosuchshare\\CLAP", false},
+        {"\\\\?\\UNC\\nosuch\\share\\x", false},
+        {"\\\\.\\PhysicalDrive0\\x", false},
+        {"\\\\.\\COM1\\x", false},
+        {"\\\\?\\GLOBALROOT\\Device\\x", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(reachable(row.windowsPath), row.reachable) << row.windowsPath;
+    EXPECT_FALSE(platform::isOnExistingDriveOrShare(devices));
+    EXPECT_FALSE(platform::isOnExistingDriveOrShare(devices.getChildFile("unc/server")));
+}
+
+namespace
+{
+juce::String userName()
+{
+    const auto* entry = ::getpwuid(::getuid());
+    return juce::String::fromUTF8(entry->pw_name);
+}
+} // namespace
+
+TEST(PlatformPaths, TheTemporaryFolderIsThePrefixUsersOwn)
+{
+    const auto profile = "drive_c/users/" + userName();
+    const struct
+    {
+        const char* name;
+        const char* userRegistry; // the Environment key's lines of user.reg; nullptr: no file
+        juce::String folder;      // the folder made in the prefix
+        juce::String expected;    // the temporary folder, below the prefix; empty: none
+    } cases[] = {
+        {"Wine 8's own value", "\"TEMP\"=\"C:\\\\users\\\\@\\\\Temp\"\n\"TMP\"=\"C:\\\\users\\\\@\\\\Temp\"",
+         profile + "/Temp", profile + "/Temp"},
+        {"TMP before TEMP, in any case", "\"TEMP\"=\"C:\\\\Elsewhere\"\n\"tmp\"=\"c:\\\\USERS\\\\@\\\\TEMP\"",
+         profile + "/Temp", profile + "/Temp"},
+        {"an expandable value", "\"TMP\"=str(2):\"%USERPROFILE%\\\\AppData\\\\Local\\\\Temp\"",
+         profile + "/AppData/Local/Temp", profile + "/AppData/Local/Temp"},
+        {"no registry: the profile's Temp", nullptr, profile + "/Temp", profile + "/Temp"},
+        {"no folder: none", nullptr, "drive_c/other", ""},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ScopedWinePrefix prefix;
+        ASSERT_TRUE(prefix.folder.getChildFile(c.folder).createDirectory().wasOk());
+        if (c.userRegistry != nullptr)
+            ASSERT_TRUE(
+                prefix.folder.getChildFile("user.reg")
+                    .replaceWithText("WINE REGISTRY Version 2\n\n[Environment] 1796908007\n#time=1dd\n" +
+                                     juce::String(c.userRegistry).replace("@", userName()) + "\n"));
+        const auto expected = c.expected.isEmpty() ? juce::File() : prefix.folder.getChildFile(c.expected);
+        EXPECT_EQ(platform::temporaryFolder(), expected);
+    }
+}
+
+TEST(PlatformPaths, ATemporaryFolderThatLeadsOutOfThePrefixIsNone)
+{
+    ScopedWinePrefix prefix;
+    const auto outside = juce::File::createTempFile("vx_outside");
+    ASSERT_TRUE(outside.createDirectory().wasOk());
+    const auto profile = prefix.driveC().getChildFile("users/" + userName());
+    ASSERT_TRUE(profile.createDirectory().wasOk());
+    ASSERT_TRUE(outside.createSymbolicLink(profile.getChildFile("Temp"), true));
+    EXPECT_EQ(platform::temporaryFolder(), juce::File());
+    outside.deleteRecursively();
 }

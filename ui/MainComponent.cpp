@@ -368,8 +368,23 @@ void publishInfoLabelForTests(const juce::Label& label)
 }
 } // namespace
 
+bool MainComponent::wasPressedDuringLastRun()
+{
+    // A run blocks the message thread, so the clicks made meanwhile (the second half of a
+    // double-click) arrive after it, carrying the time of their press. They were aimed at
+    // the screen before the run, not at the one after it: each is dropped once.
+    const auto press = juce::Desktop::getInstance().getMainMouseSource().getLastMouseDownTime();
+    if (press <= runStartPress || press >= runEnd || press == droppedPress)
+        return false;
+    droppedPress = press;
+    return true;
+}
+
 void MainComponent::buttonClicked(juce::Button* button)
 {
+    if (wasPressedDuringLastRun())
+        return;
+
     const auto name = button->getName();
 
     if (name == "EULA")
@@ -397,6 +412,7 @@ void MainComponent::buttonClicked(juce::Button* button)
     }
     else if (name == "INSTALL")
     {
+        runStartPress = juce::Desktop::getInstance().getMainMouseSource().getLastMouseDownTime();
         const auto report =
             install::runSelectedFormats(formatSelected, uninstallMode, installFolders, productName);
         const bool succeeded = report.succeeded();
@@ -420,6 +436,7 @@ void MainComponent::buttonClicked(juce::Button* button)
             buttonStateChanged(installButton.get());
         }
         publishInfoLabelForTests(*infoLabel);
+        runEnd = juce::Time::getCurrentTime();
     }
     else if (name == "SELECT_ALL")
     {

@@ -70,6 +70,11 @@ protected:
 
 private:
     std::unique_ptr<juce::TextButton> createControl(const juce::String& name);
+    bool wasPressedDuringLastRun();
+
+    // The press that started the last install run, the end of that run, and the last
+    // press whose click was dropped for lying between the two.
+    juce::Time runStartPress, runEnd, droppedPress;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainComponent)
 };

@@ -59,8 +59,10 @@ public:
         return false;
     }
 
-    void press() { sendButtons(true); }
-    void release() { sendButtons(false); }
+    // At the given time (milliseconds as Time::currentTimeMillis counts them), as an event
+    // the window system queued earlier carries the time it happened.
+    void press(juce::int64 time = juce::Time::currentTimeMillis()) { sendButtons(true, time); }
+    void release(juce::int64 time = juce::Time::currentTimeMillis()) { sendButtons(false, time); }
 
     void click()
     {
@@ -70,17 +72,16 @@ public:
     }
 
 private:
-    void sendButtons(bool down)
+    void sendButtons(bool down, juce::int64 time)
     {
         buttonDown = down;
         auto& mods = juce::ModifierKeys::currentModifiers;
         mods = down ? mods.withFlags(juce::ModifierKeys::leftButtonModifier) : mods.withoutMouseButtons();
         auto* peer = window.getPeer();
         jassert(peer != nullptr);
-        peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse,
-                               peer->globalToLocal(position.toFloat()), mods,
-                               juce::MouseInputSource::defaultPressure,
-                               juce::MouseInputSource::defaultOrientation, juce::Time::currentTimeMillis());
+        peer->handleMouseEvent(
+            juce::MouseInputSource::InputSourceType::mouse, peer->globalToLocal(position.toFloat()), mods,
+            juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation, time);
     }
 
     juce::Component& window;

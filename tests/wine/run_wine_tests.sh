@@ -44,20 +44,25 @@ QUICK_START_CHECKS=(
     window_appears window_is_painted settings_file_written clap_click_installs shift_click_uninstalls_clap
     closes_with_alt_f4)
 
+LOCK_CHECKS=(bundle_lock_holds_between_the_two_builds)
+
 QUICK=0
 if [[ "${1:-}" == --quick ]]; then
     QUICK=1
     shift
 fi
-usage="usage: $0 [--quick] <vx_installer.exe> <artefacts-folder> [<linux vx_installer>]"
+usage="usage: $0 [--quick] <vx_installer.exe> <artefacts-folder> [<linux vx_installer> [<linux vx_lock_helper>]]"
 EXE="${1:?$usage}"
 ARTEFACTS="${2:?$usage}"
 NATIVE_EXE="${3:-}"
+LOCK_HELPER="${4:-}"
 absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 [[ -f "$EXE" ]] || { echo "run_wine_tests: no such file: $EXE" >&2; exit 2; }
 [[ -z "$NATIVE_EXE" || -f "$NATIVE_EXE" ]] || { echo "run_wine_tests: no such file: $NATIVE_EXE" >&2; exit 2; }
 EXE="$(absolute "$EXE")"
 [[ -z "$NATIVE_EXE" ]] || NATIVE_EXE="$(absolute "$NATIVE_EXE")"
+[[ -z "$LOCK_HELPER" || -f "$LOCK_HELPER" ]] || { echo "run_wine_tests: no such file: $LOCK_HELPER" >&2; exit 2; }
+[[ -z "$LOCK_HELPER" ]] || LOCK_HELPER="$(absolute "$LOCK_HELPER")"
 HERE="$(cd "$(dirname "$0")" && pwd)"
 mkdir -p "$ARTEFACTS" || exit 2
 ARTEFACTS="$(cd "$ARTEFACTS" && pwd)"
@@ -568,6 +573,48 @@ check_native_shows_same_install_state() {
     wait_for_rows native "$WINE_FINAL_ROWS"
 }
 
+# A bundle's lock taken as the Windows program takes it (tests/wine/lock_holder.c) holds
+# off an install by the Linux build on the same prefix, which fails with its reason; and
+# the Linux build's lock (vx_lock_helper, held inside its install) holds off the Windows
+# side. The lock file goes with the lock.
+check_bundle_lock_holds_between_the_two_builds() {
+    local holder="$WORK/lock_holder.exe" folder="$DRIVE_C/LockTest" lock out holder_pid linux_pid
+    lock="$folder/.Ostrand.clap.vx-lock"
+    x86_64-w64-mingw32-gcc-posix -municode -O2 -Wall -o "$holder" "$HERE/lock_holder.c" ||
+        { echo "cannot build $HERE/lock_holder.c"; return 1; }
+    mkdir -p "$folder"
+
+    wine "$holder" 'C:\LockTest\.Ostrand.clap.vx-lock' 'C:\LockTest\go' >"$WORK/holder.out" 2>/dev/null &
+    holder_pid=$!
+    if ! wait_for 60 grep -q held "$WORK/holder.out"; then
+        kill "$holder_pid" 2>/dev/null
+        echo "the Windows side never took the lock: $(cat "$WORK/holder.out")"
+        return 1
+    fi
+    out="$(timeout 60 "$LOCK_HELPER" 1 "$folder" "$WORK/ready-1" "$WORK/go-1" 2>&1)"
+    local code=$?
+    touch "$folder/go"
+    wait "$holder_pid"
+    ((code == 1)) || { echo "the Linux build installed while the Windows side held the lock ($code: $out)"; return 1; }
+    [[ "$out" == *"another installer is working on Ostrand.clap"* ]] || { echo "wrong reason: $out"; return 1; }
+    [[ ! -e "$lock" ]] || { echo "the Windows side left its lock file"; return 1; }
+    rm -f "$folder/go"
+
+    timeout 60 "$LOCK_HELPER" 1 "$folder" "$WORK/ready-2" "$WORK/go-2" >"$WORK/linux-lock.out" 2>&1 &
+    linux_pid=$!
+    if ! wait_for 60 test -e "$WORK/ready-2"; then
+        kill "$linux_pid" 2>/dev/null
+        echo "the Linux build never got inside its install: $(cat "$WORK/linux-lock.out")"
+        return 1
+    fi
+    out="$(timeout 60 wine "$holder" 'C:\LockTest\.Ostrand.clap.vx-lock' 'C:\LockTest\go' 2>/dev/null)"
+    touch "$WORK/go-2"
+    wait "$linux_pid" || { echo "the Linux install failed: $(cat "$WORK/linux-lock.out")"; return 1; }
+    [[ "$out" == busy* ]] || { echo "the Windows side got the lock the Linux build held: $out"; return 1; }
+    [[ -f "$folder/Ostrand.clap" && ! -e "$lock" ]] || { echo "no bundle, or a lock file left"; return 1; }
+    rm -rf "$folder"
+}
+
 # ---------------------------------------------------------------------------------------
 # Runner
 
@@ -677,5 +724,10 @@ if [[ -n "$NATIVE_EXE" ]]; then
     stop_program
 else
     echo "SKIP [linux build, same prefix]: no Linux build given"
+fi
+if [[ -n "$LOCK_HELPER" ]]; then
+    run_checks "both builds, one bundle" "${LOCK_CHECKS[@]}"
+else
+    echo "SKIP [both builds, one bundle]: no vx_lock_helper given"
 fi
 finish
