@@ -214,8 +214,13 @@ TEST_F(KeyboardAccess, PanelsAndTheirControlsAreNamed)
     ASSERT_NE(eula.editor->getAccessibilityHandler()->getTextInterface(), nullptr);
     EXPECT_EQ(eula.editor->getAccessibilityHandler()->getTextInterface()->getText({0, 40}),
               eulaText.substring(0, 40));
+    // What the panel covers is out of a screen reader's reach until it closes.
+    EXPECT_EQ(control("EULA").getAccessibilityHandler(), nullptr);
+    EXPECT_EQ(main->infoLabel->getAccessibilityHandler(), nullptr);
     eula.closeButton->triggerClick();
     dispatchMessages();
+    EXPECT_NE(control("EULA").getAccessibilityHandler(), nullptr);
+    EXPECT_NE(main->infoLabel->getAccessibilityHandler(), nullptr);
 
     control("SUPPORT").triggerClick();
     dispatchMessages();

@@ -510,7 +510,7 @@ void MainComponent::describeControls()
     installButton->setHelpText(hoverText(*installButton));
 
     int order = 1;
-    for (auto* control : getFocusOrder())
+    for (auto* control : getMainControls())
         control->setExplicitFocusOrder(order++);
 }
 
@@ -525,6 +525,11 @@ std::vector<juce::Component*> MainComponent::getFocusOrder() const
         return eulaPanel->getFocusOrder();
     if (supportPanel != nullptr && supportPanel->getParentComponent() == this)
         return supportPanel->getFocusOrder();
+    return getMainControls();
+}
+
+std::vector<juce::Component*> MainComponent::getMainControls() const
+{
     return {selectAllButton.get(),
             formatButtons[vst3Format].get(),
             formatButtons[clapFormat].get(),
@@ -565,8 +570,17 @@ void MainComponent::moveFocusInto(juce::Component& panel)
 {
     auto* focused = getCurrentlyFocusedComponent();
     focusAfterPanel = (focused != nullptr && isParentOf(focused)) ? focused : this;
+    setCoveredControlsAccessible(false);
     if (panel.isShowing())
         panel.grabKeyboardFocus();
+}
+
+// A screen reader does not reach what an open panel covers, as the pointer does not.
+void MainComponent::setCoveredControlsAccessible(bool accessible)
+{
+    for (auto* control : getMainControls())
+        control->setAccessible(accessible);
+    infoLabel->setAccessible(accessible);
 }
 
 void MainComponent::childrenChanged()
@@ -575,6 +589,7 @@ void MainComponent::childrenChanged()
         return;
     auto* target = focusAfterPanel.getComponent();
     focusAfterPanel = nullptr;
+    setCoveredControlsAccessible(true);
     if (target->isShowing())
         target->grabKeyboardFocus();
 }

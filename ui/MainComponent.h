@@ -68,6 +68,8 @@ public:
     // The controls that Tab visits now, in order: the open licence or support panel's,
     // or else the main screen's.
     std::vector<juce::Component*> getFocusOrder() const;
+    // The main screen's controls in reading order.
+    std::vector<juce::Component*> getMainControls() const;
 
     // The hover text of a control; empty for SELECT_ALL and unknown names.
     juce::String hoverText(const juce::Button&) const;
@@ -94,6 +96,7 @@ private:
     void describeControls();
     void moveFocusInto(juce::Component& panel);
     bool isCoveredByPanel() const;
+    void setCoveredControlsAccessible(bool accessible);
     void showHoverTextFor(juce::Component&);
     std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
 
