@@ -57,6 +57,9 @@ vx_installerApplication::MainWindow::MainWindow(const juce::String& name)
                      DocumentWindow::allButtons, true)
 {
     setUsingNativeTitleBar(true);
+    // The content takes the keyboard focus when the window gets it, so that Tab reaches
+    // its controls.
+    setWantsKeyboardFocus(false);
     setContentOwned(new MainComponent(), true);
     setResizable(true, true);
     getConstrainer()->setFixedAspectRatio(1.0);

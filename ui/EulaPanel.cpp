@@ -18,12 +18,18 @@ panel_eula::panel_eula(juce::String text)
     editor->setColour(juce::TextEditor::outlineColourId, colourBackground);
     editor->setColour(juce::TextEditor::focusedOutlineColourId, colourBackground);
 
-    closeButton = std::make_unique<juce::TextButton>();
+    closeButton = std::make_unique<ui::ControlButton>("X");
     addAndMakeVisible(*closeButton);
-    closeButton->setName("X");
     // The button only takes the clicks; paint draws the control.
     closeButton->setAlpha(0.0f);
     closeButton->addListener(this);
+
+    setTitle("Licence agreement");
+    editor->setTitle("Licence agreement text");
+    closeButton->setTitle("Close");
+    // Takes the focus when it opens, so that a screen reader names it and Tab stays inside.
+    setWantsKeyboardFocus(true);
+    setFocusContainerType(FocusContainerType::focusContainer);
 }
 
 panel_eula::~panel_eula() = default;
@@ -45,6 +51,16 @@ void panel_eula::paint(juce::Graphics& g)
                          juce::Justification::left);
 
     ui::drawCloseControl(g, *closeButton, u);
+}
+
+std::vector<juce::Component*> panel_eula::getFocusOrder() const
+{
+    return {closeButton.get(), editor.get()};
+}
+
+std::unique_ptr<juce::AccessibilityHandler> panel_eula::createAccessibilityHandler()
+{
+    return std::make_unique<juce::AccessibilityHandler>(*this, juce::AccessibilityRole::group);
 }
 
 void panel_eula::buttonClicked(juce::Button*)

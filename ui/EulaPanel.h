@@ -1,8 +1,11 @@
 #pragma once
 
+#include "ui/ControlButton.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
+#include <vector>
 
 // The overlay that shows the licence agreement: a title, a close control and the text in
 // a scrolling, word-wrapped editor. The close control takes the panel off its parent; the
@@ -17,10 +20,15 @@ public:
     void resized() override;
     void buttonClicked(juce::Button*) override;
 
+    // The controls Tab visits while the panel is open, in order.
+    std::vector<juce::Component*> getFocusOrder() const;
+
     float unit = 9.0f;
     std::unique_ptr<juce::TextEditor> editor;
-    std::unique_ptr<juce::TextButton> closeButton;
+    std::unique_ptr<ui::ControlButton> closeButton;
 
 private:
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
+
     JUCE_DECLARE_NON_COPYABLE(panel_eula)
 };

@@ -9,6 +9,7 @@
 #include "install/InstallLocations.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
+#include "ui/Announcer.h"
 #include "ui/Fonts.h"
 #include "ui/Icons.h"
 #include "ui/LinkLauncher.h"
@@ -31,6 +32,12 @@ int toPixels(float value)
 juce::Rectangle<int> scaledBounds(float u, float x, float y, float w, float h)
 {
     return {toPixels(x * u), toPixels(y * u), toPixels(w * u), toPixels(h * u)};
+}
+
+// The accessible name of INSTALL follows its caption.
+juce::String installTitle(bool uninstall)
+{
+    return uninstall ? "Uninstall selected formats" : "Install selected formats";
 }
 } // namespace
 
@@ -83,12 +90,15 @@ MainComponent::MainComponent()
     infoLabel->setColour(juce::Label::textColourId, colourTextDim.withAlpha(static_cast<juce::uint8>(128)));
     infoLabel->setText(installerVersion, juce::dontSendNotification);
 
+    describeControls();
+
     setSize(600, 600);
 }
 
 MainComponent::~MainComponent()
 {
     install::removeLeftoverScript();
+    focusAfterPanel = nullptr;
 
     // The buttons outlive infoLabel, and while they go, keyboard focus moving between them
     // still reports state changes: stop listening before any member is released.
@@ -98,13 +108,16 @@ MainComponent::~MainComponent()
         button->removeListener(this);
     installButton->removeListener(this);
     selectAllButton->removeListener(this);
+
+    // Nothing may take the focus while the members go.
+    setWantsKeyboardFocus(false);
+    giveAwayKeyboardFocus();
 }
 
-std::unique_ptr<juce::TextButton> MainComponent::createControl(const juce::String& name)
+std::unique_ptr<ui::ControlButton> MainComponent::createControl(const juce::String& name)
 {
-    auto button = std::make_unique<juce::TextButton>();
+    auto button = std::make_unique<ui::ControlButton>(name);
     addAndMakeVisible(*button);
-    button->setName(name);
     // Transparent: the button only supplies hit testing and mouse states, paint draws it.
     button->setAlpha(0.0f);
     // Paint shows a held mouse button; a release outside the control changes no button
@@ -287,7 +300,10 @@ void MainComponent::modifierKeysChanged(const juce::ModifierKeys& modifiers)
     const int changed = flags ^ lastModifierFlags;
 
     if ((changed & juce::ModifierKeys::shiftModifier) != 0)
+    {
         uninstallMode = (flags & juce::ModifierKeys::shiftModifier) != 0;
+        installButton->setTitle(installTitle(uninstallMode));
+    }
     if (changed != 0)
         repaint(); // the INSTALL caption follows the mode
     lastModifierFlags = flags;
@@ -389,7 +405,8 @@ void MainComponent::buttonClicked(juce::Button* button)
 
     if (name == "EULA")
     {
-        openPanel(*this, eulaPanel, std::make_unique<panel_eula>(eulaText), [](panel_eula&) {});
+        moveFocusInto(
+            openPanel(*this, eulaPanel, std::make_unique<panel_eula>(eulaText), [](panel_eula&) {}));
     }
     else if (name == "WEBSITE")
     {
@@ -401,14 +418,15 @@ void MainComponent::buttonClicked(juce::Button* button)
     }
     else if (name == "SUPPORT")
     {
-        openPanel(*this, supportPanel, std::make_unique<panel_support>(),
-                  [this](panel_support& panel) { panel.settingsFolder = settingsFolder; });
+        moveFocusInto(openPanel(*this, supportPanel, std::make_unique<panel_support>(),
+                                [this](panel_support& panel) { panel.settingsFolder = settingsFolder; }));
     }
     else if (const int format = formatNames.indexOf(name); format >= 0)
     {
         auto& selected = formatSelected[static_cast<size_t>(format)];
         selected = !selected;
         repaint();
+        formatButtons[static_cast<size_t>(format)]->selectionChanged();
     }
     else if (name == "INSTALL")
     {
@@ -417,6 +435,8 @@ void MainComponent::buttonClicked(juce::Button* button)
             install::runSelectedFormats(formatSelected, uninstallMode, installFolders, productName);
         const bool succeeded = report.succeeded();
         repaint();
+        for (auto& row : formatButtons)
+            row->selectionChanged();
         auto& panel = openPanel(*this, resultPanel, std::make_unique<panel_success>(),
                                 [succeeded](panel_success& result) { result.success = succeeded; });
         // The animator snapshots the panel now, hides it and fades the snapshot, which
@@ -424,7 +444,8 @@ void MainComponent::buttonClicked(juce::Button* button)
         juce::Desktop::getInstance().getAnimator().animateComponent(&panel, getBounds(), 0.0f,
                                                                     resultFadeMilliseconds, true, 0.0, 0.0);
 
-        if (const auto problems = install::describeProblems(report, productName); problems.isNotEmpty())
+        const auto problems = install::describeProblems(report, productName);
+        if (problems.isNotEmpty())
         {
             infoLabel->setText(problems, juce::dontSendNotification);
             showingRunProblems = true;
@@ -436,12 +457,15 @@ void MainComponent::buttonClicked(juce::Button* button)
             buttonStateChanged(installButton.get());
         }
         publishInfoLabelForTests(*infoLabel);
+        ui::announce(resultAnnouncement(succeeded, problems));
         runEnd = juce::Time::getCurrentTime();
     }
     else if (name == "SELECT_ALL")
     {
         formatSelected.fill(true);
         repaint();
+        for (auto& row : formatButtons)
+            row->selectionChanged();
     }
 }
 
@@ -467,22 +491,188 @@ void MainComponent::buttonStateChanged(juce::Button* button)
         return;
     }
 
-    const auto name = button->getName();
-    juce::String text;
-    if (name == "EULA")
-        text = "Click to read End-User License Agreement";
-    else if (name == "MANUAL")
-        text = "Click to open product manual in your web browser";
-    else if (name == "WEBSITE")
-        text = "Click to open product page on the Audio Tarvosk website";
-    else if (name == "SUPPORT")
-        text = "Email and Discord support";
-    else if (const int format = formatNames.indexOf(name); format >= 0)
-        text = formatHoverText(*this, format, name);
-    else if (name == "INSTALL")
-        text = "Click to install selected. Shift-click to uninstall selected";
-    else
+    const auto text = hoverText(*button);
+    if (text.isEmpty())
         return; // SELECT_ALL and unknown names leave the label as it is.
 
     infoLabel->setText(text, juce::dontSendNotification);
+}
+
+juce::String MainComponent::hoverText(const juce::Button& button) const
+{
+    const auto name = button.getName();
+    if (name == "EULA")
+        return "Click to read End-User License Agreement";
+    if (name == "MANUAL")
+        return "Click to open product manual in your web browser";
+    if (name == "WEBSITE")
+        return "Click to open product page on the Audio Tarvosk website";
+    if (name == "SUPPORT")
+        return "Email and Discord support";
+    if (const int format = formatNames.indexOf(name); format >= 0)
+        return formatHoverText(*this, format, name);
+    if (name == "INSTALL")
+        return "Click to install selected. Shift-click to uninstall selected";
+    return {};
+}
+
+// Names, roles and states for screen readers; the help text of a control is its hover
+// text. The painted texts the controls carry are not enough: the buttons have none.
+void MainComponent::describeControls()
+{
+    setTitle(productName.toUpperCase() + " DEMO");
+    setDescription("Version " + productVersion + platformSuffix);
+    // The component itself holds the focus while no control has it, so that the first
+    // Tab reaches the controls.
+    setWantsKeyboardFocus(true);
+    setFocusContainerType(FocusContainerType::keyboardFocusContainer);
+
+    static const char* const linkTitles[] = {"Licence agreement", "Product manual", "Product web page",
+                                             "Support"};
+    for (size_t i = 0; i < linkButtons.size(); ++i)
+    {
+        linkButtons[i]->setTitle(linkTitles[i]);
+        linkButtons[i]->setHelpText(hoverText(*linkButtons[i]));
+    }
+
+    for (int i = 0; i < numFormats; ++i)
+    {
+        const auto index = static_cast<size_t>(i);
+        auto& row = *formatButtons[index];
+        row.setTitle(formatNames[i]);
+        row.isSelected = [this, index]
+        {
+            return formatSelected[index];
+        };
+        row.currentDescription = [this, i, index]
+        {
+            const bool installed = install::isFormatInstalled(installFolders[index], productName, i);
+            return install::getInstallStatusText(
+                installed, installed ? install::getInstalledVersion(installFolders[index], productName, i)
+                                     : juce::String());
+        };
+        row.currentHelpText = [this, &row]
+        {
+            return hoverText(row);
+        };
+        row.invalidateAccessibilityHandler();
+    }
+
+    selectAllButton->setTitle("Select all formats");
+    installButton->setTitle(installTitle(uninstallMode));
+    installButton->setHelpText(hoverText(*installButton));
+
+    int order = 1;
+    for (auto* control : getMainControls())
+        control->setExplicitFocusOrder(order++);
+}
+
+std::unique_ptr<juce::AccessibilityHandler> MainComponent::createAccessibilityHandler()
+{
+    return std::make_unique<juce::AccessibilityHandler>(*this, juce::AccessibilityRole::group);
+}
+
+std::vector<juce::Component*> MainComponent::getFocusOrder() const
+{
+    if (eulaPanel != nullptr && eulaPanel->getParentComponent() == this)
+        return eulaPanel->getFocusOrder();
+    if (supportPanel != nullptr && supportPanel->getParentComponent() == this)
+        return supportPanel->getFocusOrder();
+    return getMainControls();
+}
+
+std::vector<juce::Component*> MainComponent::getMainControls() const
+{
+    return {selectAllButton.get(),
+            formatButtons[vst3Format].get(),
+            formatButtons[clapFormat].get(),
+            formatButtons[aaxFormat].get(),
+            linkButtons[0].get(),
+            linkButtons[1].get(),
+            linkButtons[2].get(),
+            linkButtons[3].get(),
+            installButton.get()};
+}
+
+std::unique_ptr<juce::ComponentTraverser> MainComponent::createKeyboardFocusTraverser()
+{
+    return std::make_unique<ui::FocusOrder>(getFocusOrder());
+}
+
+bool MainComponent::keyPressed(const juce::KeyPress& key)
+{
+    // Every Tab in the window comes here: no control uses it itself.
+    if (key.isKeyCode(juce::KeyPress::tabKey))
+    {
+        ui::FocusOrder order(getFocusOrder());
+        keyboardFocus.moveFocus(order, !key.getModifiers().isShiftDown());
+        return true;
+    }
+    return false;
+}
+
+bool MainComponent::isCoveredByPanel() const
+{
+    return (eulaPanel != nullptr && eulaPanel->getParentComponent() == this) ||
+           (supportPanel != nullptr && supportPanel->getParentComponent() == this);
+}
+
+// An open licence or support panel takes the focus, so that Tab stays inside it; the
+// control that had it gets it back when the panel closes.
+void MainComponent::moveFocusInto(juce::Component& panel)
+{
+    auto* focused = getCurrentlyFocusedComponent();
+    focusAfterPanel = (focused != nullptr && isParentOf(focused)) ? focused : this;
+    setCoveredControlsAccessible(false);
+    if (panel.isShowing())
+        panel.grabKeyboardFocus();
+}
+
+// A screen reader does not reach what an open panel covers, as the pointer does not.
+void MainComponent::setCoveredControlsAccessible(bool accessible)
+{
+    for (auto* control : getMainControls())
+        control->setAccessible(accessible);
+    infoLabel->setAccessible(accessible);
+}
+
+void MainComponent::childrenChanged()
+{
+    if (focusAfterPanel == nullptr || isCoveredByPanel())
+        return;
+    auto* target = focusAfterPanel.getComponent();
+    focusAfterPanel = nullptr;
+    setCoveredControlsAccessible(true);
+    if (target->isShowing())
+        target->grabKeyboardFocus();
+}
+
+void MainComponent::showHoverTextFor(juce::Component& focused)
+{
+    // As the pointer would: a control without a hover text leaves the label empty.
+    auto* button = dynamic_cast<juce::Button*>(&focused);
+    if (button == nullptr || button->getParentComponent() != this)
+        return;
+    // A run's problems stay on show while INSTALL keeps the focus, as while the pointer
+    // stays on it; moving on to another control ends that.
+    if (showingRunProblems && button == installButton.get())
+        return;
+    showingRunProblems = false;
+    infoLabel->setText(hoverText(*button), juce::dontSendNotification);
+}
+
+juce::String MainComponent::resultAnnouncement(bool succeeded, const juce::String& problems) const
+{
+    const auto card = panel_success::resultText(succeeded);
+    return problems.isEmpty() ? card : card + " " + problems;
+}
+
+void MainComponent::paintOverChildren(juce::Graphics& g)
+{
+    if (auto* target = keyboardFocus.getRingTarget())
+    {
+        const auto order = getFocusOrder();
+        if (std::find(order.begin(), order.end(), target) != order.end())
+            keyboardFocus.drawRing(g, *target, unit);
+    }
 }

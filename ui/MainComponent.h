@@ -1,7 +1,9 @@
 #pragma once
 
+#include "ui/ControlButton.h"
 #include "ui/CustomLookAndFeel.h"
 #include "ui/EulaPanel.h"
+#include "ui/KeyboardFocus.h"
 #include "ui/ResultPanel.h"
 #include "ui/SupportPanel.h"
 
@@ -9,6 +11,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 // The whole content of the main window. Every control is a fully transparent button that
 // only supplies hit testing and mouse states; paint draws what the user sees, at the
@@ -20,8 +23,12 @@ public:
     ~MainComponent() override;
 
     void paint(juce::Graphics&) override;
+    void paintOverChildren(juce::Graphics&) override;
     void modifierKeysChanged(const juce::ModifierKeys&) override;
     void resized() override;
+    void childrenChanged() override;
+    bool keyPressed(const juce::KeyPress&) override;
+    std::unique_ptr<juce::ComponentTraverser> createKeyboardFocusTraverser() override;
 
     void buttonClicked(juce::Button*) override;
     void buttonStateChanged(juce::Button*) override;
@@ -34,10 +41,10 @@ public:
     juce::String productName;
     juce::String productVersion;
     juce::String platformSuffix;
-    std::array<std::unique_ptr<juce::TextButton>, 4> linkButtons;
-    std::array<std::unique_ptr<juce::TextButton>, 3> formatButtons;
-    std::unique_ptr<juce::TextButton> installButton;
-    std::unique_ptr<juce::TextButton> selectAllButton;
+    std::array<std::unique_ptr<ui::ControlButton>, 4> linkButtons;
+    std::array<std::unique_ptr<ui::ControlButton>, 3> formatButtons;
+    std::unique_ptr<ui::ControlButton> installButton;
+    std::unique_ptr<ui::ControlButton> selectAllButton;
     std::unique_ptr<panel_eula> eulaPanel;
     std::unique_ptr<panel_support> supportPanel;
     std::unique_ptr<juce::Label> infoLabel;
@@ -53,6 +60,26 @@ public:
     // The info label shows what went wrong in the last run, until the pointer enters a
     // control other than INSTALL.
     bool showingRunProblems = false;
+    // Keyboard use: Tab order, focus ring, and the control that gets the focus back when
+    // an open licence or support panel closes.
+    ui::KeyboardFocus keyboardFocus{*this, [this](juce::Component& c)
+                                    {
+                                        showHoverTextFor(c);
+                                    }};
+    juce::Component::SafePointer<juce::Component> focusAfterPanel;
+
+    // The controls that Tab visits now, in order: the open licence or support panel's,
+    // or else the main screen's.
+    std::vector<juce::Component*> getFocusOrder() const;
+    // The main screen's controls in reading order.
+    std::vector<juce::Component*> getMainControls() const;
+
+    // The hover text of a control; empty for SELECT_ALL and unknown names.
+    juce::String hoverText(const juce::Button&) const;
+
+    // What a screen reader is told after a run: the result card's text, then what went
+    // wrong (the info label's line), if anything did.
+    juce::String resultAnnouncement(bool succeeded, const juce::String& problems) const;
 
 protected:
     // The two mouse states paint shows for a control, as the framework reports them:
@@ -69,8 +96,14 @@ protected:
     virtual ControlMouseState getControlMouseState(const juce::Button&) const;
 
 private:
-    std::unique_ptr<juce::TextButton> createControl(const juce::String& name);
+    std::unique_ptr<ui::ControlButton> createControl(const juce::String& name);
     bool wasPressedDuringLastRun();
+    void describeControls();
+    void moveFocusInto(juce::Component& panel);
+    bool isCoveredByPanel() const;
+    void setCoveredControlsAccessible(bool accessible);
+    void showHoverTextFor(juce::Component&);
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
 
     // The press that started the last install run, the end of that run, and the last
     // press whose click was dropped for lying between the two.

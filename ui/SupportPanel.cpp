@@ -45,15 +45,24 @@ panel_support::panel_support()
     closeButton = createControl("X");
     discordButton = createControl("DISCORD");
     mailButton = createControl("MAIL");
+
+    setTitle("Support");
+    closeButton->setTitle("Close");
+    discordButton->setTitle("Discord");
+    discordButton->setDescription(discordText);
+    mailButton->setTitle("E-mail");
+    mailButton->setDescription(mailText);
+    // Takes the focus when it opens, so that a screen reader names it and Tab stays inside.
+    setWantsKeyboardFocus(true);
+    setFocusContainerType(FocusContainerType::focusContainer);
 }
 
 panel_support::~panel_support() = default;
 
-std::unique_ptr<juce::TextButton> panel_support::createControl(const juce::String& name)
+std::unique_ptr<ui::ControlButton> panel_support::createControl(const juce::String& name)
 {
-    auto button = std::make_unique<juce::TextButton>();
+    auto button = std::make_unique<ui::ControlButton>(name);
     addAndMakeVisible(*button);
-    button->setName(name);
     // The button only takes the clicks; paint draws the control.
     button->setAlpha(0.0f);
     button->addListener(this);
@@ -132,6 +141,37 @@ void panel_support::paint(juce::Graphics& g)
     drawParagraph(g, aboutText(settingsFolder), {10.0f * u, 65.0f * u, 80.0f * u, 30.0f * u});
     g.drawSingleLineText(legalNotice(), static_cast<int>(10.0f * u), static_cast<int>(88.0f * u),
                          juce::Justification::left);
+}
+
+std::vector<juce::Component*> panel_support::getFocusOrder() const
+{
+    return {closeButton.get(), discordButton.get(), mailButton.get()};
+}
+
+namespace
+{
+// The painted paragraphs below the tiles, read out as the panel's description.
+class SupportPanelAccessibility : public juce::AccessibilityHandler
+{
+public:
+    explicit SupportPanelAccessibility(panel_support& panel)
+        : juce::AccessibilityHandler(panel, juce::AccessibilityRole::group), panel(panel)
+    {
+    }
+
+    juce::String getDescription() const override
+    {
+        return panel_support::aboutText(panel.settingsFolder) + "\n" + panel_support::legalNotice();
+    }
+
+private:
+    panel_support& panel;
+};
+} // namespace
+
+std::unique_ptr<juce::AccessibilityHandler> panel_support::createAccessibilityHandler()
+{
+    return std::make_unique<SupportPanelAccessibility>(*this);
 }
 
 void panel_support::buttonClicked(juce::Button* button)

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# The real installer driven from the keyboard alone: on an X server of its own
+# (run-with-xvfb.sh) with a scratch Wine prefix, xdotool presses Tab to reach VST3, Space
+# to select it, Tab to INSTALL and Return to install it; then shift-Tab back to EULA,
+# Return to open the licence panel, Tab to its close control and Return to close it.
+# Files are checked on the prefix's drive, the window's pixels (600 x 600, u = 6) in
+# screenshots, which stay in the artefact folder.
+#   run-with-xvfb.sh keyboard.sh <vx_installer> <artefact folder>
+set -euo pipefail
+usage="usage: keyboard.sh <vx_installer> <artefact folder>"
+exe=$(realpath "${1:?$usage}")
+artefacts=${2:?$usage}
+[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: run under tests/support/run-with-xvfb.sh" >&2; exit 2; }
+mkdir -p "$artefacts"
+rm -f "$artefacts"/*.png
+
+work=$(mktemp -d)
+export WINEPREFIX="$work/prefix"
+vst3_bundle="$WINEPREFIX/drive_c/Program Files/Common Files/VST3/Ostrand.vst3"
+mkdir -p "$WINEPREFIX/drive_c"
+
+app_pid=""
+stop() {
+    local status=$?
+    if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
+        kill "$app_pid" 2>/dev/null || true
+        wait "$app_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+    exit "$status"
+}
+trap stop EXIT
+
+failures=0
+check() {
+    local what=$1
+    shift
+    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+}
+
+within() {
+    local end=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+
+shoot() {
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$artefacts/$1.png"
+}
+
+# pixel_near SHOT X Y R G B [TOLERANCE]
+pixel_near() {
+    local r g b t=${7:-3}
+    read -r r g b <<<"$(convert "$artefacts/$1.png" -format \
+        "%[fx:round(255*p{$2,$3}.r)] %[fx:round(255*p{$2,$3}.g)] %[fx:round(255*p{$2,$3}.b)]" info:)"
+    if ((r - $4 <= t && $4 - r <= t && g - $5 <= t && $5 - g <= t && b - $6 <= t && $6 - b <= t)); then
+        return 0
+    fi
+    echo "     pixel ($2, $3) of $1.png is $r $g $b, expected $4 $5 $6"
+    return 1
+}
+
+# key KEY...: keys pressed one after another, then time for the window to repaint.
+key() {
+    xdotool key --delay 150 "$@"
+    sleep 0.4
+}
+
+fading=16
+background="17 17 17"
+black="0 0 0"
+yellow="211 197 95"
+row_idle="70 69 69"
+success_green="40 201 55"
+
+"$exe" >"$work/installer.log" 2>&1 &
+app_pid=$!
+window=""
+find_window() { window=$(xdotool search --name '^vx_installer$' 2>/dev/null | head -n 1); [ -n "$window" ]; }
+within 10 find_window || { echo "no window named vx_installer appeared"; exit 1; }
+sleep 0.5
+# Without a window manager nobody gives the window the focus; the pointer stays away.
+xdotool mousemove 1279 1023
+xdotool windowfocus --sync "$window"
+sleep 0.3
+
+shoot 01-start
+check "no focus ring at start" pixel_near 01-start 20 210 $background 0
+
+key Tab Tab
+shoot 02-vst3-focused
+check "focus ring left of VST3" pixel_near 02-vst3-focused 20 210 $yellow 8
+check "focus ring above VST3" pixel_near 02-vst3-focused 159 176 $yellow 8
+check "VST3 not selected yet" pixel_near 02-vst3-focused 24 210 $row_idle
+
+key space
+shoot 03-vst3-selected
+check "VST3 outlined once selected" pixel_near 03-vst3-selected 24 210 $yellow 8
+check "focus ring still on VST3" pixel_near 03-vst3-selected 20 210 $yellow 8
+
+# VST3 -> CLAP, AAX, EULA, MANUAL, WEBSITE, SUPPORT, INSTALL
+key Tab Tab Tab Tab Tab Tab Tab
+shoot 04-install-focused
+check "focus ring left of INSTALL" pixel_near 04-install-focused 512 471 $yellow 8
+check "focus ring gone from VST3" pixel_near 04-install-focused 20 210 $background 0
+
+key Return
+shoot 05-result
+check "VST3 bundle installed" test -d "$vst3_bundle"
+check "result card shown" pixel_near 05-result 215 300 $black $fading
+check "result card shows success" pixel_near 05-result 275 300 $success_green $fading
+sleep 3.5
+
+# INSTALL -> SUPPORT, WEBSITE, MANUAL, EULA
+key shift+Tab shift+Tab shift+Tab shift+Tab
+shoot 06-eula-focused
+check "focus ring left of EULA" pixel_near 06-eula-focused 20 471 $yellow 8
+
+key Return
+shoot 07-eula-open
+check "licence panel covers the main screen" pixel_near 07-eula-open 564 186 $background
+
+key Tab
+shoot 08-close-focused
+check "focus ring on the close control" pixel_near 08-close-focused 524 33 $yellow 8
+
+key Return
+shoot 09-eula-closed
+check "licence panel closed" pixel_near 09-eula-closed 564 186 $row_idle
+check "focus back on EULA" pixel_near 09-eula-closed 20 471 $yellow 8
+
+echo "screenshots: $artefacts"
+if [ "$failures" -ne 0 ]; then
+    echo "$failures checks failed"
+    exit 1
+fi
+echo "all checks passed"
