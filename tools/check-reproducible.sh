@@ -70,18 +70,34 @@ build() {
     if [[ "$platform" == windows ]]; then echo "$build/vx_installer.exe"; else echo "$build/vx_installer"; fi
 }
 
-# explain A B: where two programs differ, by offset and section.
+# explain A B: where two programs differ, as byte ranges and the sections holding them.
 explain() {
     local dump=objdump
     [[ "$(head -c 2 "$1")" == MZ ]] && dump=x86_64-w64-mingw32-objdump
-    echo "check-reproducible: $(cmp -l "$1" "$2" | wc -l) bytes differ; first differences:"
-    cmp -l "$1" "$2" | head -n 8 | while read -r offset _ _; do
-        offset=$((offset - 1))
-        section="$("$dump" -h "$1" | awk -v at="$offset" '
-            $1 ~ /^[0-9]+$/ { size = strtonum("0x" $3); off = strtonum("0x" $6)
-                              if (at >= off && at < off + size) { print $2; exit } }')"
-        printf '  offset 0x%x in %s\n' "$offset" "${section:-headers or no section}"
-    done
+    "$dump" -h "$1" | python3 -c '
+import sys
+
+a = open(sys.argv[1], "rb").read()
+b = open(sys.argv[2], "rb").read()
+sections = []
+for line in sys.stdin:
+    f = line.split()
+    if len(f) >= 6 and f[0].isdigit() and int(f[5], 16) > 0:  # .bss has no bytes in the file
+        sections.append((f[1], int(f[5], 16), int(f[2], 16)))
+def where(at):
+    return next((n for n, off, size in sections if off <= at < off + size), "headers or no section")
+ranges = []
+for i in range(min(len(a), len(b))):
+    if a[i] != b[i]:
+        if ranges and ranges[-1][1] == i:
+            ranges[-1][1] = i + 1
+        else:
+            ranges.append([i, i + 1])
+print(f"check-reproducible: {sum(e - s for s, e in ranges)} bytes differ in {len(ranges)} ranges"
+      + (f", and the sizes ({len(a)}, {len(b)})" if len(a) != len(b) else ""))
+for start, end in ranges[:8]:
+    print(f"  {start:#x}..{end:#x} in {where(start)}")
+' "$1" "$2"
 }
 
 windows_deps=""
