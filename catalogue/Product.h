@@ -12,7 +12,13 @@ inline constexpr const char* productPageUrl = "https://www.audiotarvosk.com/prod
 inline constexpr const char* manualUrl = "https://docs.audiotarvosk.com/manuals/Ostrand_Manual.pdf";
 
 inline constexpr const char* applicationName = "vx_installer";
-inline constexpr const char* installerVersion = "1.0.5";
+#ifndef VX_INSTALLER_VERSION
+#error "VX_INSTALLER_VERSION comes from the CMake project (link vx_core)"
+#endif
+
+// The CMake project's version (VX_INSTALLER_VERSION), which also goes into the Windows
+// version resource.
+inline constexpr const char* installerVersion = VX_INSTALLER_VERSION;
 
 // Base of the default install folders; a literal, not a system lookup.
 inline constexpr const char* commonFilesRoot = "C:/Program Files/Common Files";

@@ -17,7 +17,7 @@ test_packages=(
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils
     unzip zip p7zip-full libarchive-tools icoutils osslsigncode openssl
-    g++-mingw-w64-x86-64-posix clang-14 libclang-rt-14-dev
+    g++-mingw-w64-x86-64-posix clang-14 libclang-rt-14-dev clang-format
 )
 # dpkg-dev unpacks Debian source packages (libpng, libjpeg-turbo are built from them).
 windows_packages=(

@@ -14,7 +14,8 @@
 # non-zero when any check fails.
 set -uo pipefail
 
-VERSION=1.0.5
+# The version the build gives the executable: the CMake project's own, unless named.
+VERSION=$(sed -n 's/^project(vx_installer VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
 if [[ "${1:-}" == "--version" ]]; then
     VERSION="${2:?--version needs a value}"
     shift 2
