@@ -70,8 +70,10 @@ if(CMAKE_CROSSCOMPILING)
     set(VX_CHECK_ARCHIVES_DIR ${CMAKE_BINARY_DIR}/check_archives-host)
     set(VX_CHECK_ARCHIVES ${VX_CHECK_ARCHIVES_DIR}/vx_check_archives)
     set(VX_CHECK_ARCHIVES_ARGUMENTS -DCMAKE_BUILD_TYPE=Release)
-    if(CMAKE_CXX_COMPILER_LAUNCHER)
-        list(APPEND VX_CHECK_ARCHIVES_ARGUMENTS -DCMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER})
+    # The build tool is not part of the program, so ccache alone is its launcher (the
+    # program's launcher is a command with arguments, which a -D argument cannot carry).
+    if(VX_CCACHE)
+        list(APPEND VX_CHECK_ARCHIVES_ARGUMENTS -DCMAKE_CXX_COMPILER_LAUNCHER=${VX_CCACHE})
     endif()
     ExternalProject_Add(vx_check_archives_host
         SOURCE_DIR ${VX_PAYLOAD_TOOLS}/check_archives
