@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/Version.h"
+
 #include <juce_core/juce_core.h>
 
 // The one product this installer carries, and the installer's own identity.
@@ -12,12 +14,7 @@ inline constexpr const char* productPageUrl = "https://www.audiotarvosk.com/prod
 inline constexpr const char* manualUrl = "https://docs.audiotarvosk.com/manuals/Ostrand_Manual.pdf";
 
 inline constexpr const char* applicationName = "vx_installer";
-#ifndef VX_INSTALLER_VERSION
-#error "VX_INSTALLER_VERSION comes from the CMake project (link vx_core)"
-#endif
-
-// The CMake project's version (VX_INSTALLER_VERSION), which also goes into the Windows
-// version resource.
+// The CMake project's version, which also goes into the Windows version resource.
 inline constexpr const char* installerVersion = VX_INSTALLER_VERSION;
 
 // Base of the default install folders; a literal, not a system lookup.

@@ -14,55 +14,9 @@ artefacts=${2:?$usage}
 mkdir -p "$artefacts"
 rm -f "$artefacts"/*.png
 
-work=$(mktemp -d)
-export WINEPREFIX="$work/prefix"
+# shellcheck source=checks.sh
+source "$(dirname "$0")/checks.sh"
 vst3_bundle="$WINEPREFIX/drive_c/Program Files/Common Files/VST3/Ostrand.vst3"
-mkdir -p "$WINEPREFIX/drive_c"
-
-app_pid=""
-stop() {
-    local status=$?
-    if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
-        kill "$app_pid" 2>/dev/null || true
-        wait "$app_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-    exit "$status"
-}
-trap stop EXIT
-
-failures=0
-check() {
-    local what=$1
-    shift
-    if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
-
-within() {
-    local end=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.1
-    done
-}
-
-shoot() {
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$artefacts/$1.png"
-}
-
-# pixel_near SHOT X Y R G B [TOLERANCE]
-pixel_near() {
-    local r g b t=${7:-3}
-    read -r r g b <<<"$(convert "$artefacts/$1.png" -format \
-        "%[fx:round(255*p{$2,$3}.r)] %[fx:round(255*p{$2,$3}.g)] %[fx:round(255*p{$2,$3}.b)]" info:)"
-    if ((r - $4 <= t && $4 - r <= t && g - $5 <= t && $5 - g <= t && b - $6 <= t && $6 - b <= t)); then
-        return 0
-    fi
-    echo "     pixel ($2, $3) of $1.png is $r $g $b, expected $4 $5 $6"
-    return 1
-}
 
 # key KEY...: keys pressed one after another, then time for the window to repaint.
 key() {
