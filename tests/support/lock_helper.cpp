@@ -57,8 +57,10 @@ int main(int argc, char** argv)
                                   juce::File(juce::String::fromUTF8(argv[4])));
 
     const auto bundle = install::getBundleFile(folder, catalogue::productName, format);
-    const auto result = install::runFormat(bundle, false, install::getFormatArchive(format), operations);
+    auto result = install::runFormat(bundle, false, install::getFormatArchive(format), operations);
+    result.format = format;
     if (!result.succeeded())
-        std::fprintf(stderr, "vx_lock_helper: %s\n", install::reasonName(result.reason).toRawUTF8());
+        std::fprintf(stderr, "vx_lock_helper: %s\n",
+                     install::describeFormat(result, catalogue::productName, false).toRawUTF8());
     return result.succeeded() ? 0 : 1;
 }
