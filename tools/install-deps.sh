@@ -14,7 +14,7 @@ app_packages=(
     libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev
 )
 test_packages=(
-    libgtest-dev libbenchmark-dev
+    libgtest-dev
     xvfb xauth xdotool imagemagick x11-utils
     unzip zip p7zip-full libarchive-tools icoutils osslsigncode openssl
     g++-mingw-w64-x86-64-posix clang-14 libclang-rt-14-dev clang-format
