@@ -25,29 +25,16 @@ for tool in wine wineboot wineserver Xvfb xdotool python3 timeout tar; do
     }
 done
 
-PREFIX_TIMEOUT=180
 RUN_TIMEOUT=120
 
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/vx-wine-cli.XXXXXX")"
-export WINEPREFIX="$WORK/prefix"
-export WINEARCH=win64
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
-DRIVE_C="$WINEPREFIX/drive_c"
+# shellcheck source=wine_session.sh
+source "$(dirname "$0")/wine_session.sh"
 mkdir -p "$WORK/cwd"
-PREFIX_CACHE="${VX_WINE_PREFIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vx_installer/wine-prefix}"
-XVFB_PID=""
 START_TIME=$SECONDS
 
 cleanup() {
-    if [[ -d "$WINEPREFIX" ]]; then
-        timeout 20 wineserver -k >/dev/null 2>&1
-        timeout 20 wineserver -w >/dev/null 2>&1
-    fi
-    if [[ -n "$XVFB_PID" ]]; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    fi
+    stop_wine_session
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -226,28 +213,8 @@ setup_failed() {
 
 # The prefix: unpacked from the template that run_wine_tests.sh caches per Wine version,
 # made here when there is none yet.
-make_prefix() {
-    local key template
-    key="$(wine --version 2>/dev/null | tr -c 'A-Za-z0-9._+-' '_')$WINEARCH"
-    template="$PREFIX_CACHE/$key.tar"
-    mkdir -p "$WINEPREFIX"
-    if [[ -f "$template" ]] && tar -xf "$template" -C "$WINEPREFIX"; then
-        return 0
-    fi
-    rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
-    timeout "$PREFIX_TIMEOUT" wineboot --init >"$ARTEFACTS/wineboot.log" 2>&1 || return 1
-    timeout "$PREFIX_TIMEOUT" wineserver -w || return 1
-    if mkdir -p "$PREFIX_CACHE" 2>/dev/null; then
-        tar -cf "$template.$$" -C "$WINEPREFIX" . && mv "$template.$$" "$template" || rm -f "$template.$$"
-    fi
-}
 
-exec 3>"$WORK/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$ARTEFACTS/xvfb.log" 2>&1 &
-XVFB_PID=$!
-exec 3>&-
-wait_for 10 test -s "$WORK/display" || setup_failed "Xvfb did not start (see $ARTEFACTS/xvfb.log)"
-export DISPLAY=":$(head -n 1 "$WORK/display")"
+start_xvfb || setup_failed "Xvfb did not start (see $ARTEFACTS/xvfb.log)"
 ROOT_WINDOW="$(xdotool search --maxdepth 0 --name '' 2>/dev/null | head -n 1)"
 
 make_prefix || setup_failed "no Wine prefix: wineboot --init failed or timed out (see $ARTEFACTS/wineboot.log)"

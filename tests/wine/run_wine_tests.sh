@@ -78,24 +78,17 @@ for tool in wine wineboot wineserver Xvfb xdotool import convert compare timeout
 done
 
 # Timeouts in seconds.
-PREFIX_TIMEOUT=180
 WINDOW_TIMEOUT=60
 EXIT_TIMEOUT=30
 FILE_TIMEOUT=30
 ROWS_TIMEOUT=15
 
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/vx-wine-tests.XXXXXX")"
-export WINEPREFIX="$WORK/prefix"
-export WINEARCH=win64
-export WINEDEBUG=-all
-# No Mono or Gecko installer prompts: the program needs neither.
-export WINEDLLOVERRIDES="mscoree=;mshtml="
-DRIVE_C="$WINEPREFIX/drive_c"
+# shellcheck source=wine_session.sh
+source "$(dirname "$0")/wine_session.sh"
 export VX_TEST_INFO_LABEL_FILE='C:\vx-info-label.txt'
 # The programs run here: a path wrongly resolved against the working folder lands in it.
 mkdir -p "$WORK/cwd"
-PREFIX_CACHE="${VX_WINE_PREFIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vx_installer/wine-prefix}"
-XVFB_PID=""
 APP_PID=""
 APP_WINDOW=""
 START_TIME=$SECONDS
@@ -104,14 +97,7 @@ cleanup() {
     if [[ -n "$APP_PID" ]] && kill -0 "$APP_PID" 2>/dev/null; then
         kill "$APP_PID" 2>/dev/null
     fi
-    if [[ -d "$WINEPREFIX" ]]; then
-        timeout 20 wineserver -k >/dev/null 2>&1
-        timeout 20 wineserver -w >/dev/null 2>&1
-    fi
-    if [[ -n "$XVFB_PID" ]]; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    fi
+    stop_wine_session
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -667,33 +653,9 @@ start_under_wine() {
 
 # The prefix: unpacked from a template made once per Wine version with `wineboot --init`
 # and kept as a tar in the cache (making one takes about 12 s, unpacking about 2 s).
-make_prefix() {
-    local key template
-    key="$(wine --version 2>/dev/null | tr -c 'A-Za-z0-9._+-' '_')$WINEARCH"
-    template="$PREFIX_CACHE/$key.tar"
-    mkdir -p "$WINEPREFIX"
-    if [[ -f "$template" ]] && tar -xf "$template" -C "$WINEPREFIX"; then
-        return 0
-    fi
-    rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
-    timeout "$PREFIX_TIMEOUT" wineboot --init >"$ARTEFACTS/wineboot.log" 2>&1 || return 1
-    timeout "$PREFIX_TIMEOUT" wineserver -w || return 1
-    # Templates of other Wine versions are of no use any more. Written under a temporary
-    # name first, so that a parallel run never unpacks half a template.
-    if mkdir -p "$PREFIX_CACHE" 2>/dev/null; then
-        find "$PREFIX_CACHE" -maxdepth 1 -name '*.tar' ! -name "$key.tar" -delete
-        tar -cf "$template.$$" -C "$WINEPREFIX" . && mv "$template.$$" "$template" ||
-            { rm -f "$template.$$"; echo "run_wine_tests: cannot cache the prefix in $PREFIX_CACHE" >&2; }
-    fi
-}
 
 # X server on a free display, chosen by the server itself.
-exec 3>"$WORK/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$ARTEFACTS/xvfb.log" 2>&1 &
-XVFB_PID=$!
-exec 3>&-
-wait_for 10 test -s "$WORK/display" || setup_failed "Xvfb did not start (see $ARTEFACTS/xvfb.log)"
-export DISPLAY=":$(head -n 1 "$WORK/display")"
+start_xvfb || setup_failed "Xvfb did not start (see $ARTEFACTS/xvfb.log)"
 
 make_prefix || setup_failed "no Wine prefix: wineboot --init failed or timed out (see $ARTEFACTS/wineboot.log)"
 [[ -d "$DRIVE_C/ProgramData" ]] || setup_failed "no drive_c/ProgramData in $WINEPREFIX"
