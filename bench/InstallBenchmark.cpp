@@ -42,9 +42,6 @@ namespace
 {
 using Clock = std::chrono::steady_clock;
 
-const char* const formatFolders[] = {"VST3", "CLAP", "Avid/Audio/Plug-Ins"};
-const char* const archiveNames[] = {"vst3.zip", "clap.zip", "aax.zip"};
-
 double millisecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -70,12 +67,12 @@ long residentKiB()
 // 100 microseconds from another thread (the kernel's own peak figure is not updated
 // when heap pages are handed back). Free heap pages go back to the system first, so that
 // whatever the run allocates shows up as new resident memory.
-long addedPeakKiBOfInstall(const std::array<install::ArchiveData, 3>& archives, const juce::File& root)
+long addedPeakKiBOfInstall(const catalogue::PerFormat<install::ArchiveData>& archives, const juce::File& root)
 {
-    std::array<juce::File, 3> installFolders;
+    catalogue::PerFormat<juce::File> installFolders;
     for (int i = 0; i < 3; ++i)
-        installFolders[(size_t)i] = root.getChildFile(formatFolders[i]);
-    std::array<bool, 3> selected{true, true, true};
+        installFolders[(size_t)i] = root.getChildFile(catalogue::formatTable[(size_t)i].defaultFolder);
+    catalogue::PerFormat<bool> selected{true, true, true};
 
     malloc_trim(0);
     const long idle = residentKiB();
@@ -220,9 +217,9 @@ int main(int argc, char** argv)
     // given. unzip reads the same bytes from the files the build embedded, or the ones given.
     if (archivePaths.isEmpty())
         archivePaths = juce::StringArray::fromTokens(VX_BENCH_EMBEDDED_ARCHIVES, ":", "");
-    std::array<juce::MemoryBlock, 3> loaded;
-    std::array<install::ArchiveData, 3> archives;
-    std::array<juce::File, 3> archiveFiles;
+    catalogue::PerFormat<juce::MemoryBlock> loaded;
+    catalogue::PerFormat<install::ArchiveData> archives;
+    catalogue::PerFormat<juce::File> archiveFiles;
     bool sameBytes = archivePaths.size() == 3;
     for (int i = 0; sameBytes && i < 3; ++i)
     {
@@ -262,10 +259,11 @@ int main(int argc, char** argv)
     {
         // Engine: the three formats into one empty root folder.
         const auto engineRoot = work.getChildFile("engine");
-        std::array<juce::File, 3> installFolders;
+        catalogue::PerFormat<juce::File> installFolders;
         for (int i = 0; i < 3; ++i)
-            installFolders[(size_t)i] = engineRoot.getChildFile(formatFolders[i]);
-        std::array<bool, 3> selected{true, true, true};
+            installFolders[(size_t)i] =
+                engineRoot.getChildFile(catalogue::formatTable[(size_t)i].defaultFolder);
+        catalogue::PerFormat<bool> selected{true, true, true};
 
         auto start = Clock::now();
         allInstalled = install::processSelectedFormats(selected, false, installFolders, "Ostrand", archives,
@@ -277,9 +275,10 @@ int main(int argc, char** argv)
         // left in the cache is written out first, so that neither pays for the other.
         syncFileSystemOf(work);
         const auto unflushedRoot = work.getChildFile("unflushed");
-        std::array<juce::File, 3> unflushedFolders;
+        catalogue::PerFormat<juce::File> unflushedFolders;
         for (int i = 0; i < 3; ++i)
-            unflushedFolders[(size_t)i] = unflushedRoot.getChildFile(formatFolders[i]);
+            unflushedFolders[(size_t)i] =
+                unflushedRoot.getChildFile(catalogue::formatTable[(size_t)i].defaultFolder);
         selected = {true, true, true};
         start = Clock::now();
         allInstalled = install::processSelectedFormats(selected, false, unflushedFolders, "Ostrand", archives,

@@ -1,11 +1,15 @@
 /* A small program linked with the embedded archives (resources/EmbeddedArchives.S): it
- * exits 0 when the embedded bytes equal the three files named on its command line, in
- * format order VST3, CLAP, AAX, and prints the three sizes. */
+ * prints the sizes of the embedded archives and exits 0 when their bytes equal the files
+ * named on its command line, in the order they were embedded. */
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 
-extern const char vst3_zip[], clap_zip[], aax_zip[];
-extern const int vst3_zipSize, clap_zipSize, aax_zipSize;
+struct Row
+{
+    int64_t nameOffset, dataOffset, size;
+};
+extern const struct Row vx_embedded_archives[];
 
 static int equalsFile(const char* data, long size, const char* path)
 {
@@ -27,11 +31,15 @@ static int equalsFile(const char* data, long size, const char* path)
 
 int main(int argc, char** argv)
 {
-    printf("%d %d %d\n", vst3_zipSize, clap_zipSize, aax_zipSize);
-    if (argc != 4)
-        return 0;
-    return equalsFile(vst3_zip, vst3_zipSize, argv[1]) && equalsFile(clap_zip, clap_zipSize, argv[2]) &&
-                   equalsFile(aax_zip, aax_zipSize, argv[3])
-               ? 0
-               : 1;
+    const char* directory = (const char*)vx_embedded_archives;
+    int count = 0;
+    int equal = 1;
+    for (const struct Row* row = vx_embedded_archives; row->size != 0 || row->nameOffset != 0; ++row, ++count)
+    {
+        printf("%s%lld", count > 0 ? " " : "", (long long)row->size);
+        if (count + 1 >= argc || !equalsFile(directory + row->dataOffset, (long)row->size, argv[count + 1]))
+            equal = 0;
+    }
+    printf("\n");
+    return equal && count == argc - 1 ? 0 : 1;
 }

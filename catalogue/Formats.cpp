@@ -2,10 +2,21 @@
 
 namespace catalogue
 {
-const juce::StringArray formatNames{"VST3", "CLAP", "AAX"};
-const juce::StringArray formatExtensions{".vst3", ".clap", ".aaxplugin"};
-const juce::StringArray defaultFormatFolders{"VST3", "CLAP", "Avid/Audio/Plug-Ins"};
-const juce::StringArray perUserFormatFolders{"Programs/Common/VST3", "Programs/Common/CLAP", ""};
-const juce::StringArray x86FormatFolders{"VST3", "", ""};
-const juce::StringArray formatSettingsKeys{"VST3_Path", "CLAP_Path", "AAX_Path"};
+namespace
+{
+juce::StringArray column(const char* FormatFacts::*field)
+{
+    juce::StringArray values;
+    for (const auto& format : formatTable)
+        values.add(format.*field);
+    return values;
+}
+} // namespace
+
+const juce::StringArray formatNames = column(&FormatFacts::name);
+const juce::StringArray formatExtensions = column(&FormatFacts::extension);
+const juce::StringArray defaultFormatFolders = column(&FormatFacts::defaultFolder);
+const juce::StringArray perUserFormatFolders = column(&FormatFacts::perUserFolder);
+const juce::StringArray x86FormatFolders = column(&FormatFacts::x86Folder);
+const juce::StringArray formatSettingsKeys = column(&FormatFacts::settingsKey);
 } // namespace catalogue

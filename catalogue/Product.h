@@ -1,13 +1,14 @@
 #pragma once
 
+#include "catalogue/FormatTable.h"
 #include "catalogue/Version.h"
 
 #include <juce_core/juce_core.h>
 
-// The one product this installer carries, and the installer's own identity.
+// The one product this installer carries (its name is in FormatTable.h, beside the
+// bundles it names), and the installer's own identity.
 namespace catalogue
 {
-inline constexpr const char* productName = "Ostrand";
 inline constexpr const char* productVersion = "1.2.0";
 inline constexpr const char* platformSuffix = " for Windows";
 inline constexpr const char* productPageUrl = "https://www.audiotarvosk.com/products/ostrand";

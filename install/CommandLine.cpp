@@ -83,7 +83,7 @@ juce::String displayedName(const OptionSpelling& spelling)
 }
 
 // "vst3,CLAP" -> the selection; an error for any name that is not a format or "all".
-juce::String parseFormatList(const juce::String& list, std::array<bool, 3>& formats)
+juce::String parseFormatList(const juce::String& list, catalogue::PerFormat<bool>& formats)
 {
     const auto names = juce::StringArray::fromTokens(list, ",", "");
     for (const auto& typed : names)
@@ -131,13 +131,13 @@ struct RunOutcome
 
 // One run over the requested formats, through the very call the window's INSTALL click
 // makes, read back format by format from the engine's report.
-std::array<RunOutcome, 3> runFormats(const std::array<bool, 3>& requested, bool uninstall,
-                                     const std::array<juce::File, 3>& installFolders,
-                                     const juce::String& productName)
+catalogue::PerFormat<RunOutcome> runFormats(const catalogue::PerFormat<bool>& requested, bool uninstall,
+                                            const catalogue::PerFormat<juce::File>& installFolders,
+                                            const juce::String& productName)
 {
     auto selected = requested;
     const auto run = runSelectedFormats(selected, uninstall, installFolders, productName);
-    std::array<RunOutcome, 3> outcomes;
+    catalogue::PerFormat<RunOutcome> outcomes;
     for (const auto& format : run.formats)
     {
         auto& outcome = outcomes[static_cast<size_t>(format.format)];
@@ -160,7 +160,7 @@ struct FormatStatus
     RunOutcome outcome;
 };
 
-FormatStatus reportFormat(int format, const std::array<juce::File, 3>& installFolders,
+FormatStatus reportFormat(int format, const catalogue::PerFormat<juce::File>& installFolders,
                           const juce::String& productName, const HostSearchFolders& hostFolders)
 {
     FormatStatus report;
@@ -469,7 +469,7 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
         report.settingsFile = getSettingsFile(locations.settingsFolder);
         report.settingsLoad = locations.settingsLoad;
 
-        std::array<RunOutcome, 3> outcomes;
+        catalogue::PerFormat<RunOutcome> outcomes;
         if (options.action != CommandAction::status)
             outcomes = runFormats(options.formats, options.action == CommandAction::uninstall,
                                   locations.installFolders, productName);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/FormatTable.h"
 #include "install/OtherCopies.h"
 
 #include <juce_core/juce_core.h>
@@ -28,7 +29,7 @@ enum class CommandAction
 struct CommandOptions
 {
     CommandAction action = CommandAction::none;
-    std::array<bool, 3> formats{}; // for install and uninstall, by format index
+    catalogue::PerFormat<bool> formats{}; // for install and uninstall, by format index
     bool json = false;
     juce::String logPath; // as given; empty without --log
 };
@@ -51,7 +52,7 @@ juce::String commandLineUsage();
 struct CommandLineFolders
 {
     juce::File commonApplicationDataFolder; // holds the maker's folder
-    std::array<juce::File, 3> defaultInstallFolders;
+    catalogue::PerFormat<juce::File> defaultInstallFolders;
     HostSearchFolders hostSearchFolders;
     juce::File workingDirectory; // for a relative --log path
 };

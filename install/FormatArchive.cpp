@@ -1,22 +1,21 @@
 #include "install/FormatArchive.h"
 
-#include "catalogue/Formats.h"
+#include "catalogue/FormatTable.h"
 #include "resources/EmbeddedArchives.h"
+
+#include <cstring>
 
 namespace install
 {
 ArchiveData getFormatArchive(int formatIndex)
 {
-    switch (formatIndex)
-    {
-    case catalogue::vst3Format:
-        return {BinaryData::vst3_zip, static_cast<std::size_t>(BinaryData::vst3_zipSize)};
-    case catalogue::clapFormat:
-        return {BinaryData::clap_zip, static_cast<std::size_t>(BinaryData::clap_zipSize)};
-    case catalogue::aaxFormat:
-        return {BinaryData::aax_zip, static_cast<std::size_t>(BinaryData::aax_zipSize)};
-    default:
+    if (formatIndex < 0 || formatIndex >= catalogue::numFormats)
         return {};
-    }
+    const char* wanted = catalogue::formatTable[static_cast<std::size_t>(formatIndex)].archive;
+    const auto* directory = reinterpret_cast<const char*>(BinaryData::vx_embedded_archives);
+    for (const auto* row = BinaryData::vx_embedded_archives; row->size != 0 || row->nameOffset != 0; ++row)
+        if (std::strcmp(directory + row->nameOffset, wanted) == 0)
+            return {directory + row->dataOffset, static_cast<std::size_t>(row->size)};
+    return {};
 }
 } // namespace install

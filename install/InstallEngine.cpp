@@ -9,26 +9,27 @@ namespace install
 {
 namespace
 {
-std::array<ArchiveData, 3> embeddedArchives()
+catalogue::PerFormat<ArchiveData> embeddedArchives()
 {
-    std::array<ArchiveData, 3> archives;
+    catalogue::PerFormat<ArchiveData> archives;
     for (int i = 0; i < catalogue::numFormats; ++i)
         archives[(size_t)i] = getFormatArchive(i);
     return archives;
 }
 } // namespace
 
-InstallReport runSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
-                                 const std::array<juce::File, 3>& installFolders,
+InstallReport runSelectedFormats(catalogue::PerFormat<bool>& formatSelected, bool uninstallMode,
+                                 const catalogue::PerFormat<juce::File>& installFolders,
                                  const juce::String& productName)
 {
     return runSelectedFormats(formatSelected, uninstallMode, installFolders, productName, embeddedArchives(),
                               defaultFileOperations());
 }
 
-InstallReport runSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
-                                 const std::array<juce::File, 3>& installFolders,
-                                 const juce::String& productName, const std::array<ArchiveData, 3>& archives,
+InstallReport runSelectedFormats(catalogue::PerFormat<bool>& formatSelected, bool uninstallMode,
+                                 const catalogue::PerFormat<juce::File>& installFolders,
+                                 const juce::String& productName,
+                                 const catalogue::PerFormat<ArchiveData>& archives,
                                  FileOperations& operations)
 {
     InstallReport report;
@@ -55,15 +56,17 @@ InstallReport runSelectedFormats(std::array<bool, 3>& formatSelected, bool unins
     return report;
 }
 
-bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
-                            const std::array<juce::File, 3>& installFolders, const juce::String& productName)
+bool processSelectedFormats(catalogue::PerFormat<bool>& formatSelected, bool uninstallMode,
+                            const catalogue::PerFormat<juce::File>& installFolders,
+                            const juce::String& productName)
 {
     return runSelectedFormats(formatSelected, uninstallMode, installFolders, productName).succeeded();
 }
 
-bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
-                            const std::array<juce::File, 3>& installFolders, const juce::String& productName,
-                            const std::array<ArchiveData, 3>& archives, FileOperations& operations)
+bool processSelectedFormats(catalogue::PerFormat<bool>& formatSelected, bool uninstallMode,
+                            const catalogue::PerFormat<juce::File>& installFolders,
+                            const juce::String& productName,
+                            const catalogue::PerFormat<ArchiveData>& archives, FileOperations& operations)
 {
     return runSelectedFormats(formatSelected, uninstallMode, installFolders, productName, archives,
                               operations)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/FormatTable.h"
 #include "install/FileOperations.h"
 #include "install/FormatArchive.h"
 #include "install/InstallReport.h"
@@ -14,23 +15,26 @@ namespace install
 // order VST3, CLAP, AAX, from the embedded archives. Every processed format is
 // deselected, whatever its outcome. The report tells per processed format what happened
 // and, for a failure, why.
-InstallReport runSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
-                                 const std::array<juce::File, 3>& installFolders,
+InstallReport runSelectedFormats(catalogue::PerFormat<bool>& formatSelected, bool uninstallMode,
+                                 const catalogue::PerFormat<juce::File>& installFolders,
                                  const juce::String& productName);
 
 // The same run over the given archives and file operations.
-InstallReport runSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
-                                 const std::array<juce::File, 3>& installFolders,
-                                 const juce::String& productName, const std::array<ArchiveData, 3>& archives,
+InstallReport runSelectedFormats(catalogue::PerFormat<bool>& formatSelected, bool uninstallMode,
+                                 const catalogue::PerFormat<juce::File>& installFolders,
+                                 const juce::String& productName,
+                                 const catalogue::PerFormat<ArchiveData>& archives,
                                  FileOperations& operations);
 
 // The same runs, giving only the result flag: true only when at least one format was
 // processed and every processed format succeeded.
-bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
-                            const std::array<juce::File, 3>& installFolders, const juce::String& productName);
-bool processSelectedFormats(std::array<bool, 3>& formatSelected, bool uninstallMode,
-                            const std::array<juce::File, 3>& installFolders, const juce::String& productName,
-                            const std::array<ArchiveData, 3>& archives, FileOperations& operations);
+bool processSelectedFormats(catalogue::PerFormat<bool>& formatSelected, bool uninstallMode,
+                            const catalogue::PerFormat<juce::File>& installFolders,
+                            const juce::String& productName);
+bool processSelectedFormats(catalogue::PerFormat<bool>& formatSelected, bool uninstallMode,
+                            const catalogue::PerFormat<juce::File>& installFolders,
+                            const juce::String& productName,
+                            const catalogue::PerFormat<ArchiveData>& archives, FileOperations& operations);
 
 // Removes a file "script.sh" from the temporary folder, if there is one; a folder of that
 // name is left alone.

@@ -6,17 +6,17 @@
 
 namespace install
 {
-std::array<juce::File, 3> defaultInstallFolders()
+catalogue::PerFormat<juce::File> defaultInstallFolders()
 {
     const auto commonFiles = platform::fileFromWindowsPath(catalogue::commonFilesRoot);
-    std::array<juce::File, 3> folders;
+    catalogue::PerFormat<juce::File> folders;
     for (int i = 0; i < catalogue::numFormats; ++i)
         folders[static_cast<size_t>(i)] = commonFiles.getChildFile(catalogue::defaultFormatFolders[i]);
     return folders;
 }
 
 InstallLocations loadInstallLocations(const juce::File& commonApplicationDataFolder,
-                                      const std::array<juce::File, 3>& defaultFolders)
+                                      const catalogue::PerFormat<juce::File>& defaultFolders)
 {
     InstallLocations locations;
     locations.settingsFolder = commonApplicationDataFolder.getChildFile(catalogue::makerFolderName);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/FormatTable.h"
 #include "install/InstallSettings.h"
 
 #include <juce_core/juce_core.h>
@@ -12,15 +13,15 @@ namespace install
 struct InstallLocations
 {
     juce::File settingsFolder; // the maker's folder, holding the settings file
-    std::array<juce::File, 3> installFolders;
+    catalogue::PerFormat<juce::File> installFolders;
     SettingsLoad settingsLoad = SettingsLoad::notWritten;
 };
 
 // The default install folder of each format, below the Common Files folder.
-std::array<juce::File, 3> defaultInstallFolders();
+catalogue::PerFormat<juce::File> defaultInstallFolders();
 
 // The start-up step that the window and the command line share: the maker's folder inside
 // commonApplicationDataFolder, then the settings load over the given defaults.
 InstallLocations loadInstallLocations(const juce::File& commonApplicationDataFolder,
-                                      const std::array<juce::File, 3>& defaultFolders);
+                                      const catalogue::PerFormat<juce::File>& defaultFolders);
 } // namespace install

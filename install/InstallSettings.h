@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/FormatTable.h"
+
 #include <juce_core/juce_core.h>
 
 #include <array>
@@ -27,7 +29,8 @@ enum class SettingsLoad
 // with its parents; a missing, empty or relative key keeps the default. When the file does
 // not exist, it is written with the defaults. Shows nothing: a file that cannot be read or
 // written leaves the defaults in place and the file untouched; the result says which.
-SettingsLoad loadInstallSettings(const juce::File& settingsFolder, std::array<juce::File, 3>& installFolders);
+SettingsLoad loadInstallSettings(const juce::File& settingsFolder,
+                                 catalogue::PerFormat<juce::File>& installFolders);
 
 // True for "X:\..." (either separator) and "\\server\share...": the paths that name the
 // same place whatever the working directory.

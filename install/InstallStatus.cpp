@@ -7,10 +7,6 @@ namespace install
 {
 namespace
 {
-// Where the plug-in module lies inside the bundle folders.
-constexpr const char* vst3ModuleSubfolder = "Contents/x86_64-win/";
-constexpr const char* aaxModuleSubfolder = "Contents/x64/";
-
 // The bundle as the Windows program finds it: on Linux also one spelled in another case.
 juce::File findBundle(const juce::File& installFolder, const juce::String& productName, int formatIndex)
 {
@@ -32,19 +28,14 @@ juce::File getVersionSourceFile(const juce::File& installFolder, const juce::Str
                                 int formatIndex)
 {
     const auto bundle = findBundle(installFolder, productName, formatIndex);
-    const auto moduleName = productName + catalogue::formatExtensions[formatIndex];
-    switch (formatIndex)
-    {
-    case catalogue::vst3Format:
-        // A VST3 bundle is a folder with the module inside; an older single-file VST3 is the
-        // module itself.
-        return bundle.existsAsFile() ? bundle
-                                     : platform::findWindowsEntry(bundle, vst3ModuleSubfolder + moduleName);
-    case catalogue::aaxFormat:
-        return platform::findWindowsEntry(bundle, aaxModuleSubfolder + moduleName);
-    default:
+    if (formatIndex < 0 || formatIndex >= catalogue::numFormats)
         return bundle;
-    }
+    const auto& format = catalogue::formatTable[static_cast<size_t>(formatIndex)];
+    // A single-file VST3 of older releases is the module itself, like a file bundle.
+    if (!format.bundleIsFolder || (formatIndex == catalogue::vst3Format && bundle.existsAsFile()))
+        return bundle;
+    return platform::findWindowsEntry(bundle, juce::String(format.moduleFolder) + "/" + productName +
+                                                  format.extension);
 }
 
 juce::String getInstalledVersion(const juce::File& installFolder, const juce::String& productName,

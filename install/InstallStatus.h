@@ -15,8 +15,8 @@ juce::File getBundleFile(const juce::File& installFolder, const juce::String& pr
 bool isFormatInstalled(const juce::File& installFolder, const juce::String& productName, int formatIndex);
 
 // The file whose version resource gives the installed version of a format: the module
-// inside the bundle folder for VST3 (Contents/x86_64-win/) and AAX (Contents/x64/), the
-// bundle itself for CLAP and for a VST3 bundle that is a single file.
+// in the module folder of a folder bundle (VST3, AAX), the bundle itself for a file bundle
+// (CLAP) and for a VST3 bundle that is a single file.
 juce::File getVersionSourceFile(const juce::File& installFolder, const juce::String& productName,
                                 int formatIndex);
 

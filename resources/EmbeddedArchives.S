@@ -1,6 +1,7 @@
-// The three plug-in archives, copied into read-only data by the assembler. The build
-// passes each archive's path as VX_VST3_ARCHIVE, VX_CLAP_ARCHIVE and VX_AAX_ARCHIVE and
-// re-assembles this file when an archive changes (the compiler does not see .incbin).
+// The plug-in archives, copied into read-only data by the assembler, with a directory
+// that names each one. The build writes EmbeddedArchiveList.inc, one line
+// VX_ARCHIVE(index, "name", "path") per archive, and re-assembles this file when an
+// archive changes (the compiler does not see .incbin).
 
 #define VX_CAT2(a, b) a##b
 #define VX_CAT(a, b) VX_CAT2(a, b)
@@ -15,30 +16,38 @@
     .const
 #endif
 
-// symbol: the archive's bytes; size_symbol: its size in bytes as a 32-bit int.
-.macro vx_embed symbol, size_symbol, path
-    .globl \symbol
-    .globl \size_symbol
-#if defined(__ELF__)
-    .type \symbol, @object
-    .type \size_symbol, @object
-#endif
+// The bytes of archive n between vx_archive_n and vx_archive_end_n, its name (a C string)
+// at vx_archive_name_n.
+.macro vx_embed index, name, path
     .balign 16
-\symbol:
+vx_archive_\index:
     .incbin "\path"
-1:
-#if defined(__ELF__)
-    .size \symbol, 1b - \symbol
-    .size \size_symbol, 4
-#endif
-    .balign 4
-\size_symbol:
-    .long 1b - \symbol
+vx_archive_end_\index:
+vx_archive_name_\index:
+    .asciz "\name"
 .endm
 
-    vx_embed VX_SYMBOL(vst3_zip), VX_SYMBOL(vst3_zipSize), VX_VST3_ARCHIVE
-    vx_embed VX_SYMBOL(clap_zip), VX_SYMBOL(clap_zipSize), VX_CLAP_ARCHIVE
-    vx_embed VX_SYMBOL(aax_zip), VX_SYMBOL(aax_zipSize), VX_AAX_ARCHIVE
+#define VX_ARCHIVE(index, name, path) vx_embed index, name, path;
+#include "EmbeddedArchiveList.inc"
+#undef VX_ARCHIVE
+
+// The directory: per archive the offsets of its name and of its bytes from the start of
+// the directory, and its size, as three 64-bit words; then a row of zeros. Offsets
+// rather than addresses leave nothing for the loader to relocate.
+    .balign 8
+    .globl VX_SYMBOL(vx_embedded_archives)
+#if defined(__ELF__)
+    .type VX_SYMBOL(vx_embedded_archives), @object
+#endif
+VX_SYMBOL(vx_embedded_archives):
+#define VX_ARCHIVE(index, name, path) .quad vx_archive_name_##index - VX_SYMBOL(vx_embedded_archives), vx_archive_##index - VX_SYMBOL(vx_embedded_archives), vx_archive_end_##index - vx_archive_##index;
+#include "EmbeddedArchiveList.inc"
+#undef VX_ARCHIVE
+    .quad 0, 0, 0
+vx_embedded_archives_end:
+#if defined(__ELF__)
+    .size VX_SYMBOL(vx_embedded_archives), vx_embedded_archives_end - VX_SYMBOL(vx_embedded_archives)
+#endif
 
 #if defined(__ELF__)
     // The data needs no executable stack.

@@ -1,19 +1,23 @@
 #pragma once
 
-// The three plug-in archives, embedded by the assembler (EmbeddedArchives.S) beside the
-// small resources of the framework-generated BinaryData.h. The bytes are read-only and
-// valid for the whole run. C linkage keeps the symbol names plain for the assembler.
+#include <cstdint>
+
+// The plug-in archives, embedded by the assembler (EmbeddedArchives.S) beside the small
+// resources of the framework-generated BinaryData.h: a directory of rows, ended by a row
+// of zeros, each giving an archive's file name and bytes as offsets from the directory's
+// start. The bytes are read-only and valid for the whole run. C linkage keeps the symbol
+// name plain for the assembler.
 namespace BinaryData
 {
+struct EmbeddedArchiveRow
+{
+    std::int64_t nameOffset; // of the archive's file name, a C string ("vst3.zip")
+    std::int64_t dataOffset;
+    std::int64_t size;
+};
+
 extern "C"
 {
-    extern const char vst3_zip[];
-    extern const int vst3_zipSize;
-
-    extern const char clap_zip[];
-    extern const int clap_zipSize;
-
-    extern const char aax_zip[];
-    extern const int aax_zipSize;
+    extern const EmbeddedArchiveRow vx_embedded_archives[];
 }
 } // namespace BinaryData

@@ -18,6 +18,41 @@ TEST(Catalogue, TablesInFormatAndLinkOrderWithEmptyLookupsPastTheEnd)
     EXPECT_EQ(linkNames[4], juce::String());
 }
 
+// The Python tools and the build read the format table from tools/payload_layout.py;
+// every field there must equal the program's.
+TEST(Catalogue, PythonCopyOfTheFormatTableEqualsTheProgramsTable)
+{
+    juce::ChildProcess python;
+    ASSERT_TRUE(python.start({VX_PYTHON, "-B", VX_SOURCE_DIR "/tools/payload_layout.py", "table"}));
+    const auto output = python.readAllProcessOutput();
+    ASSERT_TRUE(python.waitForProcessToFinish(30000));
+    ASSERT_EQ(python.getExitCode(), 0u) << output;
+    const auto table = juce::JSON::parse(output);
+    EXPECT_EQ(table["product"].toString(), productName);
+
+    const auto* rows = table["formats"].getArray();
+    ASSERT_NE(rows, nullptr) << output;
+    ASSERT_EQ(rows->size(), numFormats);
+    for (int i = 0; i < numFormats; ++i)
+    {
+        const auto& row = rows->getReference(i);
+        const auto& format = formatTable[static_cast<size_t>(i)];
+        SCOPED_TRACE(format.name);
+        EXPECT_EQ(row["name"].toString(), format.name);
+        EXPECT_EQ(row["key"].toString(), format.key);
+        EXPECT_EQ(row["extension"].toString(), format.extension);
+        EXPECT_EQ(static_cast<bool>(row["bundle_is_folder"]), format.bundleIsFolder);
+        EXPECT_EQ(row["module_folder"].toString(), format.moduleFolder);
+        EXPECT_EQ(row["default_folder"].toString(), format.defaultFolder);
+        EXPECT_EQ(row["per_user_folder"].toString(), format.perUserFolder);
+        EXPECT_EQ(row["x86_folder"].toString(), format.x86Folder);
+        EXPECT_EQ(row["settings_key"].toString(), format.settingsKey);
+        EXPECT_EQ(row["archive"].toString(), format.archive);
+        EXPECT_EQ(row["icon"].toString(), format.icon);
+        EXPECT_EQ(row.getDynamicObject()->getProperties().size(), 11) << "a field the program does not have";
+    }
+}
+
 TEST(Catalogue, ProductAndInstallerValues)
 {
     EXPECT_STREQ(productName, "Ostrand");

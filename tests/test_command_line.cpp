@@ -51,9 +51,9 @@ protected:
         return install::runCommandLine(arguments, folders);
     }
 
-    std::array<bool, 3> bundlesPresent() const
+    catalogue::PerFormat<bool> bundlesPresent() const
     {
-        std::array<bool, 3> present{};
+        catalogue::PerFormat<bool> present{};
         for (size_t i = 0; i < 3; ++i)
             present[i] = prefix.driveC().getChildFile(bundlePaths[i]).exists();
         return present;
@@ -76,7 +76,7 @@ struct RunCase
     bool installedBefore; // all three bundles installed by an earlier run
     std::vector<const char*> arguments;
     int exitStatus;
-    std::array<bool, 3> bundlesAfter;
+    catalogue::PerFormat<bool> bundlesAfter;
     const char* output; // a part of the standard output ("" for none)
     const char* errors; // a part of the error stream ("" for an empty stream)
 };
@@ -320,7 +320,7 @@ TEST_F(CommandLine, AFailedFormatExitsOneAndSaysWhich)
 
     const auto result = run({"--install", "all", "--json"});
     EXPECT_EQ(result.exitStatus, install::exitFormatFailed);
-    EXPECT_EQ(bundlesPresent(), (std::array<bool, 3>{true, true, false}));
+    EXPECT_EQ(bundlesPresent(), (catalogue::PerFormat<bool>{true, true, false}));
     EXPECT_TRUE(result.errors.startsWith("vx_installer: AAX failed: ")) << result.errors;
     EXPECT_TRUE(result.errors.endsWith("\n")) << result.errors;
 

@@ -36,17 +36,23 @@ TEST(FormatArchive, EmbeddedBytesEqualTheArchiveFiles)
     }
 }
 
-TEST(FormatArchive, BinaryDataNamesTheSameBytesInFormatOrder)
+// The embedded directory holds one row per format, named as the format table names its
+// archive, and each format finds the bytes of its own row.
+TEST(FormatArchive, DirectoryNamesOneArchivePerFormat)
 {
-    const auto vst3 = install::getFormatArchive(catalogue::vst3Format);
-    const auto clap = install::getFormatArchive(catalogue::clapFormat);
-    const auto aax = install::getFormatArchive(catalogue::aaxFormat);
-    EXPECT_EQ(vst3.data, static_cast<const void*>(BinaryData::vst3_zip));
-    EXPECT_EQ(vst3.size, static_cast<std::size_t>(BinaryData::vst3_zipSize));
-    EXPECT_EQ(clap.data, static_cast<const void*>(BinaryData::clap_zip));
-    EXPECT_EQ(clap.size, static_cast<std::size_t>(BinaryData::clap_zipSize));
-    EXPECT_EQ(aax.data, static_cast<const void*>(BinaryData::aax_zip));
-    EXPECT_EQ(aax.size, static_cast<std::size_t>(BinaryData::aax_zipSize));
+    const auto* directory = reinterpret_cast<const char*>(BinaryData::vx_embedded_archives);
+    int rows = 0;
+    for (const auto* row = BinaryData::vx_embedded_archives; row->size != 0 || row->nameOffset != 0;
+         ++row, ++rows)
+    {
+        ASSERT_LT(rows, catalogue::numFormats);
+        const auto& format = catalogue::formatTable[static_cast<size_t>(rows)];
+        EXPECT_STREQ(directory + row->nameOffset, format.archive);
+        const auto archive = install::getFormatArchive(rows);
+        EXPECT_EQ(archive.data, static_cast<const void*>(directory + row->dataOffset)) << format.name;
+        EXPECT_EQ(archive.size, static_cast<std::size_t>(row->size)) << format.name;
+    }
+    EXPECT_EQ(rows, catalogue::numFormats);
 }
 
 TEST(FormatArchive, IndexOutOfRangeYieldsNoData)

@@ -22,10 +22,22 @@ using namespace testing_support;
 
 namespace
 {
-// The install folders below the fixture root, and the bundle in each.
-const std::string folders[] = {"VST3", "CLAP", "Avid/Audio/Plug-Ins"};
-const std::string bundles[] = {"VST3/Ostrand.vst3", "CLAP/Ostrand.clap",
-                               "Avid/Audio/Plug-Ins/Ostrand.aaxplugin"};
+// The install folders below the fixture root (the default folders' child paths), and the
+// bundle in each.
+const auto folders = []
+{
+    catalogue::PerFormat<std::string> paths;
+    for (size_t i = 0; i < paths.size(); ++i)
+        paths[i] = catalogue::formatTable[i].defaultFolder;
+    return paths;
+}();
+const auto bundles = []
+{
+    catalogue::PerFormat<std::string> paths;
+    for (size_t i = 0; i < paths.size(); ++i)
+        paths[i] = folders[i] + "/" + catalogue::productName + catalogue::formatTable[i].extension;
+    return paths;
+}();
 
 // Other plug-ins and files in the install folders, and a folder outside them.
 const TreeSnapshot siblings = {
@@ -189,8 +201,8 @@ class InstallEngine : public ::testing::Test
 protected:
     ScopedWinePrefix prefix;
     const juce::File root = prefix.commonFiles();
-    std::array<juce::File, 3> installFolders;
-    std::array<juce::MemoryBlock, 3> goodZips;
+    catalogue::PerFormat<juce::File> installFolders;
+    catalogue::PerFormat<juce::MemoryBlock> goodZips;
 
     void SetUp() override
     {
@@ -214,21 +226,21 @@ protected:
         return {zip.getData(), zip.getSize()};
     }
 
-    std::array<install::ArchiveData, 3> goodArchives() const
+    catalogue::PerFormat<install::ArchiveData> goodArchives() const
     {
         return {dataOf(goodZips[0]), dataOf(goodZips[1]), dataOf(goodZips[2])};
     }
 
-    bool runEngine(std::array<bool, 3>& selected, bool uninstall,
-                   const std::array<install::ArchiveData, 3>& archives,
+    bool runEngine(catalogue::PerFormat<bool>& selected, bool uninstall,
+                   const catalogue::PerFormat<install::ArchiveData>& archives,
                    install::FileOperations& operations = install::defaultFileOperations())
     {
         return install::processSelectedFormats(selected, uninstall, installFolders, "Ostrand", archives,
                                                operations);
     }
 
-    install::InstallReport runReport(std::array<bool, 3>& selected, bool uninstall,
-                                     const std::array<install::ArchiveData, 3>& archives,
+    install::InstallReport runReport(catalogue::PerFormat<bool>& selected, bool uninstall,
+                                     const catalogue::PerFormat<install::ArchiveData>& archives,
                                      install::FileOperations& operations = install::defaultFileOperations())
     {
         return install::runSelectedFormats(selected, uninstall, installFolders, "Ostrand", archives,
@@ -249,11 +261,11 @@ TEST_F(InstallEngine, RunsOverAFixtureInstallTree)
     {
         const char* what;
         TreeSnapshot start;
-        std::array<bool, 3> selected;
+        catalogue::PerFormat<bool> selected;
         bool uninstall;
-        std::array<bool, 3> damaged; // the format's archive fails its CRC check
+        catalogue::PerFormat<bool> damaged; // the format's archive fails its CRC check
         bool result;
-        std::array<Outcome, 3> bundles;
+        catalogue::PerFormat<Outcome> bundles;
         TreeSnapshot restAfter = siblings; // everything outside the three bundles afterwards
     };
     const auto allOld = merged(merged(oldBundle(0), oldBundle(1)), oldBundle(2));
@@ -263,7 +275,7 @@ TEST_F(InstallEngine, RunsOverAFixtureInstallTree)
     const TreeSnapshot linksOut = {{"VST3/Ostrand.vst3/Contents/shared", "link:../../../Shared"},
                                    {"VST3/Ostrand.vst3/keep", "link:../../Shared/keep.txt"}};
     const bool install = false, uninstall = true;
-    const std::array<bool, 3> none{}, all{true, true, true}, vst3{true, false, false},
+    const catalogue::PerFormat<bool> none{}, all{true, true, true}, vst3{true, false, false},
         clap{false, true, false};
 
     std::vector<Run> runs = {
@@ -373,8 +385,8 @@ TEST_F(InstallEngine, RunsOverAFixtureInstallTree)
         writeTree(root, run.start);
         ASSERT_EQ(snapshotTree(root), run.start);
 
-        std::array<juce::MemoryBlock, 3> zips;
-        std::array<install::ArchiveData, 3> archives;
+        catalogue::PerFormat<juce::MemoryBlock> zips;
+        catalogue::PerFormat<install::ArchiveData> archives;
         for (int i = 0; i < 3; ++i)
         {
             zips[(size_t)i] = run.damaged[(size_t)i] ? badCrcZip(i) : goodZips[(size_t)i];
@@ -471,7 +483,7 @@ TEST_F(InstallEngine, AFailedInstallLeavesTheOldBundleByteForByte)
 
             auto archives = goodArchives();
             archives[(size_t)format] = dataOf(zip);
-            std::array<bool, 3> selected{};
+            catalogue::PerFormat<bool> selected{};
             selected[(size_t)format] = true;
             EXPECT_FALSE(runEngine(selected, false, archives, operations));
             EXPECT_FALSE(selected[(size_t)format]);
@@ -486,7 +498,7 @@ TEST_F(InstallEngine, AnOldBundleThatCannotBeRemovedAfterTheSwitchGoesAtTheNextR
     FaultyFileOperations operations;
     operations.failDeleting = install::getSetAsideFile(bundle);
 
-    std::array<bool, 3> selected{true, false, false};
+    catalogue::PerFormat<bool> selected{true, false, false};
     EXPECT_TRUE(runEngine(selected, false, goodArchives(), operations));
     EXPECT_EQ(bundlePart(snapshotTree(root), 0), newBundle(0));
     EXPECT_TRUE(install::getSetAsideFile(bundle).isDirectory());
@@ -503,9 +515,9 @@ TEST_F(InstallEngine, AnUninstallThatCannotRemoveTheBundleFails)
     writeTree(root, merged(siblings, oldBundle(1)));
     FaultyFileOperations operations;
     operations.failDeleting = root.getChildFile(bundles[1]);
-    std::array<bool, 3> selected{false, true, false};
+    catalogue::PerFormat<bool> selected{false, true, false};
     EXPECT_FALSE(runEngine(selected, true, goodArchives(), operations));
-    EXPECT_EQ(selected, (std::array<bool, 3>{}));
+    EXPECT_EQ(selected, (catalogue::PerFormat<bool>{}));
 }
 
 TEST_F(InstallEngine, AnEmptyInstallFolderIsRefused)
@@ -514,18 +526,18 @@ TEST_F(InstallEngine, AnEmptyInstallFolderIsRefused)
     installFolders[0] = juce::File();
     for (bool uninstall : {false, true})
     {
-        std::array<bool, 3> selected{true, false, false};
+        catalogue::PerFormat<bool> selected{true, false, false};
         EXPECT_FALSE(runEngine(selected, uninstall, goodArchives())) << uninstall;
-        EXPECT_EQ(selected, (std::array<bool, 3>{})) << uninstall;
+        EXPECT_EQ(selected, (catalogue::PerFormat<bool>{})) << uninstall;
     }
 }
 
 TEST_F(InstallEngine, InstallsAndUninstallsTheEmbeddedArchives)
 {
     writeTree(root, siblings);
-    std::array<bool, 3> selected{true, true, true};
+    catalogue::PerFormat<bool> selected{true, true, true};
     ASSERT_TRUE(install::processSelectedFormats(selected, false, installFolders, "Ostrand"));
-    EXPECT_EQ(selected, (std::array<bool, 3>{}));
+    EXPECT_EQ(selected, (catalogue::PerFormat<bool>{}));
 
     // Every entry of each archive is in place with its size, and nothing else came along.
     for (int format = 0; format < 3; ++format)
@@ -588,7 +600,7 @@ TEST_F(InstallEngine, NothingIsMadeOnADriveOrShareThatDoesNotExist)
                 EXPECT_EQ(result.reason, install::FailureReason::installFolderMissing);
             }
             installFolders = {folder, folder, folder};
-            std::array<bool, 3> selected{true, true, true};
+            catalogue::PerFormat<bool> selected{true, true, true};
             EXPECT_FALSE(runEngine(selected, false, goodArchives()));
             EXPECT_EQ(snapshotTree(wine.folder), before);
         }
@@ -598,7 +610,7 @@ TEST_F(InstallEngine, NothingIsMadeOnADriveOrShareThatDoesNotExist)
         {
             SCOPED_TRACE(path);
             installFolders[1] = platform::fileFromWindowsPath(path);
-            std::array<bool, 3> selected{false, true, false};
+            catalogue::PerFormat<bool> selected{false, true, false};
             EXPECT_TRUE(runEngine(selected, false, goodArchives()));
             EXPECT_TRUE(installFolders[1].getChildFile("Ostrand.clap").existsAsFile());
             EXPECT_TRUE(installFolders[1].isAChildOf(wine.driveC()));
@@ -623,7 +635,7 @@ TEST_F(InstallEngine, ABundleInAnotherCaseIsTheBundle)
     EXPECT_TRUE(install::getVersionSourceFile(installFolders[2], "Ostrand", 2)
                     .isAChildOf(root.getChildFile("Avid/Audio/Plug-Ins/ostrand.AAXPLUGIN/contents")));
 
-    std::array<bool, 3> selected{false, true, true};
+    catalogue::PerFormat<bool> selected{false, true, true};
     ASSERT_TRUE(runEngine(selected, false, goodArchives()));
     EXPECT_EQ(
         snapshotTree(root),
@@ -663,7 +675,7 @@ TEST_F(InstallEngine, AFailedInstallRemovesTheFoldersItMadeAndNoOthers)
         if (!c.badArchive)
             operations.failCreatingAt = installFolders[0];
         const auto zip = c.badArchive ? badCrcZip(0) : goodZips[0];
-        std::array<bool, 3> selected{true, false, false};
+        catalogue::PerFormat<bool> selected{true, false, false};
         EXPECT_FALSE(
             runEngine(selected, false, {dataOf(zip), dataOf(goodZips[1]), dataOf(goodZips[2])}, operations));
         EXPECT_EQ(snapshotTree(prefix.folder), before);
@@ -684,7 +696,7 @@ TEST_F(InstallEngine, AFailedInstallRemovesTheFoldersItMadeAndNoOthers)
     } filling;
     filling.other = root.getChildFile("New/theirs.txt");
     const auto zip = badCrcZip(0);
-    std::array<bool, 3> selected{true, false, false};
+    catalogue::PerFormat<bool> selected{true, false, false};
     EXPECT_FALSE(
         runEngine(selected, false, {dataOf(zip), dataOf(goodZips[1]), dataOf(goodZips[2])}, filling));
     EXPECT_TRUE(filling.other.existsAsFile());
@@ -709,7 +721,7 @@ TEST_F(InstallEngine, TheNewBundleReachesTheDiskBeforeTheOldIsSetAside)
     };
     writeTree(root, merged(siblings, oldBundle(0)));
     RecordingOperations operations;
-    std::array<bool, 3> selected{true, false, false};
+    catalogue::PerFormat<bool> selected{true, false, false};
     ASSERT_TRUE(runEngine(selected, false, goodArchives(), operations));
     EXPECT_EQ(operations.steps.joinIntoString(" | "),
               "flush .Ostrand.vst3.vx-staging | rename Ostrand.vst3 .Ostrand.vst3.vx-previous | "
@@ -814,7 +826,7 @@ TEST_F(InstallEngine, TwoProcessesOnOneBundleNeverMeetInsideIt)
     EXPECT_FALSE(install::getStagingFile(bundle).exists());
 
     // The lock is free again for the next run.
-    std::array<bool, 3> selected{false, false, true};
+    catalogue::PerFormat<bool> selected{false, false, true};
     EXPECT_TRUE(install::processSelectedFormats(selected, false, installFolders, "Ostrand"));
     EXPECT_EQ(snapshotTree(bundle), expected);
 }
@@ -1021,7 +1033,7 @@ TEST_F(InstallEngine, EachFailureIsReportedWithItsReasonFromTheSystemError)
         auto archives = goodArchives();
         archives[(size_t)c.format] = dataOf(zip);
 
-        std::array<bool, 3> selected{};
+        catalogue::PerFormat<bool> selected{};
         selected[(size_t)c.format] = true;
         const auto report = runReport(selected, c.uninstall, archives, operations);
         ASSERT_EQ(report.formats.size(), 1u);
@@ -1045,7 +1057,7 @@ TEST_F(InstallEngine, AMixedRunReportsEveryFormatAndFailsIfAnyFailed)
     operations.errorCode = EBUSY;
     operations.failDeleting = install::getSetAsideFile(root.getChildFile(bundles[2]));
 
-    std::array<bool, 3> selected{true, true, true};
+    catalogue::PerFormat<bool> selected{true, true, true};
     const auto report = runReport(selected, false, goodArchives(), operations);
     ASSERT_EQ(report.formats.size(), 3u);
     EXPECT_EQ(report.formats[0].outcome, install::FormatOutcome::failed);
@@ -1111,7 +1123,7 @@ TEST_F(InstallEngine, RealFaultsOfMountedFileSystemsAreReportedWithTheirReasons)
         const auto big = makeZip({{"Ostrand.vst3\\Contents\\big.bin", std::string(64 * 1024, 'x')}});
         auto archives = goodArchives();
         archives[0] = dataOf(big);
-        std::array<bool, 3> selected{true, false, false};
+        catalogue::PerFormat<bool> selected{true, false, false};
         const auto report = runReport(selected, false, archives);
         ASSERT_EQ(report.formats.size(), 1u);
         EXPECT_EQ(install::reasonName(report.formats[0].reason), "disk-full");
@@ -1128,7 +1140,7 @@ TEST_F(InstallEngine, RealFaultsOfMountedFileSystemsAreReportedWithTheirReasons)
             GTEST_SKIP() << "read-only bind mount is refused here";
         for (bool uninstall : {false, true})
         {
-            std::array<bool, 3> selected{false, true, false};
+            catalogue::PerFormat<bool> selected{false, true, false};
             const auto report = runReport(selected, uninstall, goodArchives());
             ASSERT_EQ(report.formats.size(), 1u);
             EXPECT_EQ(install::reasonName(report.formats[0].reason), "no-permission") << uninstall;

@@ -50,7 +50,7 @@ juce::File fromWindows(const std::string& path)
     return platform::fileFromWindowsPath(juce::String::fromUTF8(path.data(), static_cast<int>(path.size())));
 }
 
-std::array<juce::File, 3> defaults()
+catalogue::PerFormat<juce::File> defaults()
 {
     return {fromWindows(defaultFolders[0]), fromWindows(defaultFolders[1]), fromWindows(defaultFolders[2])};
 }
@@ -138,7 +138,7 @@ struct SettingsCase
 {
     const char* name;
     std::function<void(const ScopedWinePrefix&)> setUp;
-    std::array<const char*, 3> folders; // VST3, CLAP, AAX as Windows paths; nullptr: the default
+    catalogue::PerFormat<const char*> folders; // VST3, CLAP, AAX as Windows paths; nullptr: the default
     std::set<std::string> created;      // Windows paths of everything the load adds
 };
 

@@ -151,11 +151,11 @@ TEST(InstallStatus, EveryCallAsksTheDiskAnew)
 TEST(InstallStatus, EmbeddedArchivesInstallModulesWhereTheRuleReadsThem)
 {
     ScopedWinePrefix prefix;
-    std::array<juce::File, 3> folders;
+    catalogue::PerFormat<juce::File> folders;
     for (int format = 0; format < numFormats; ++format)
         folders[static_cast<size_t>(format)] =
             prefix.commonFiles().getChildFile(defaultFormatFolders[format]);
-    std::array<bool, 3> selected{true, true, true};
+    catalogue::PerFormat<bool> selected{true, true, true};
     ASSERT_TRUE(install::processSelectedFormats(selected, false, folders, product));
 
     for (int format = 0; format < numFormats; ++format)
@@ -172,7 +172,7 @@ TEST(InstallStatus, InstalledFormatsStartSelected)
     // No bundle anywhere: nothing selected.
     {
         MainComponent main;
-        EXPECT_EQ(main.formatSelected, (std::array<bool, 3>{false, false, false}));
+        EXPECT_EQ(main.formatSelected, (catalogue::PerFormat<bool>{false, false, false}));
     }
 
     // VST3 present as a plain file, AAX as a bundle folder, CLAP in a folder the settings
@@ -186,5 +186,5 @@ TEST(InstallStatus, InstalledFormatsStartSelected)
 
     MainComponent main;
     EXPECT_EQ(main.installFolders[clapFormat], platform::fileFromWindowsPath("C:\\Custom\\CLAP"));
-    EXPECT_EQ(main.formatSelected, (std::array<bool, 3>{true, true, true}));
+    EXPECT_EQ(main.formatSelected, (catalogue::PerFormat<bool>{true, true, true}));
 }

@@ -22,7 +22,7 @@ using namespace catalogue;
 using testing_support::blended;
 using testing_support::colourNear;
 using testing_support::dispatchMessages;
-using Selection = std::array<bool, 3>;
+using Selection = catalogue::PerFormat<bool>;
 
 namespace
 {
@@ -52,9 +52,8 @@ protected:
     // starts: a file for CLAP, a folder otherwise (or the other kind when asked).
     void plantBundle(int format, bool otherKind = false)
     {
-        const auto folders = juce::StringArray({"VST3", "CLAP", "Avid/Audio/Plug-Ins"});
         const auto bundle = prefix.commonFiles()
-                                .getChildFile(folders[format])
+                                .getChildFile(defaultFormatFolders[format])
                                 .getChildFile(juce::String(productName) + formatExtensions[format]);
         const bool asFile = (format == clapFormat) != otherKind;
         if (asFile)

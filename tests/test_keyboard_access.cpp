@@ -22,7 +22,7 @@ using namespace catalogue;
 using testing_support::colourNear;
 using testing_support::dispatchMessages;
 using testing_support::dispatchUntil;
-using Selection = std::array<bool, 3>;
+using Selection = catalogue::PerFormat<bool>;
 
 namespace
 {

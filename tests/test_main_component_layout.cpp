@@ -15,7 +15,7 @@ struct Layout
     float unit;
     std::array<R, 4> links;
     R install, selectAll;
-    std::array<R, 3> formats;
+    catalogue::PerFormat<R> formats;
     R label;
     float labelFontHeight;
 };

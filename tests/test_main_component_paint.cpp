@@ -127,8 +127,7 @@ class MainComponentPaint : public ::testing::Test
 protected:
     juce::File formatFolder(int format) const
     {
-        static const char* folders[] = {"VST3", "CLAP", "Avid/Audio/Plug-Ins"};
-        return prefix.commonFiles().getChildFile(folders[format]);
+        return prefix.commonFiles().getChildFile(catalogue::defaultFormatFolders[format]);
     }
 
     void installFolderBundle(int format, const juce::String& name)

@@ -20,7 +20,7 @@ import zlib
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from pe_image import build_pe_dll  # noqa: E402
-from payload_layout import PRODUCT_NAME, bundle_name  # noqa: E402
+from payload_layout import FORMAT_KEYS, PRODUCT_NAME, bundle_name, format_facts, module_path  # noqa: E402
 
 FILE_VERSION = (1, 2, 0, 0)
 VENDOR = "Audio Tarvosk"
@@ -156,9 +156,8 @@ def plugin_module(format_key, small):
 def archive_entries(format_key, small=False):
     """(entry name, bytes or None for a directory) in archive order."""
     bundle = bundle_name(format_key)
-    if format_key == "clap":
+    if not format_facts(format_key).bundle_is_folder:
         return [(bundle, plugin_module(format_key, small))]
-    module_folder = {"vst3": "x86_64-win", "aax": "x64"}[format_key]
     entries = [
         (bundle + "\\Contents\\", None),
         (bundle + "\\desktop.ini", desktop_ini()),
@@ -166,8 +165,7 @@ def archive_entries(format_key, small=False):
     ]
     if format_key == "vst3":
         entries.append((bundle + "\\Contents\\Resources\\moduleinfo.json", module_info()))
-    module_path = bundle + "\\Contents\\" + module_folder + "\\" + bundle
-    entries.append((module_path, plugin_module(format_key, small)))
+    entries.append((module_path(format_key), plugin_module(format_key, small)))
     return entries
 
 
@@ -203,7 +201,7 @@ def main(argv=None):
     parser = argparse.ArgumentParser(
         description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter
     )
-    parser.add_argument("--format", required=True, choices=["vst3", "clap", "aax"])
+    parser.add_argument("--format", required=True, choices=FORMAT_KEYS)
     parser.add_argument("--output", required=True)
     parser.add_argument("--small", action="store_true", help="small modules for quick test builds")
     args = parser.parse_args(argv)

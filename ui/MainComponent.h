@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/FormatTable.h"
 #include "ui/ControlButton.h"
 #include "ui/CustomLookAndFeel.h"
 #include "ui/EulaPanel.h"
@@ -42,21 +43,21 @@ public:
     juce::String productVersion;
     juce::String platformSuffix;
     std::array<std::unique_ptr<ui::ControlButton>, 4> linkButtons;
-    std::array<std::unique_ptr<ui::ControlButton>, 3> formatButtons;
+    catalogue::PerFormat<std::unique_ptr<ui::ControlButton>> formatButtons;
     std::unique_ptr<ui::ControlButton> installButton;
     std::unique_ptr<ui::ControlButton> selectAllButton;
     std::unique_ptr<panel_eula> eulaPanel;
     std::unique_ptr<panel_support> supportPanel;
     std::unique_ptr<juce::Label> infoLabel;
-    std::array<std::unique_ptr<juce::Drawable>, 3> formatIcons;
+    catalogue::PerFormat<std::unique_ptr<juce::Drawable>> formatIcons;
     std::array<std::unique_ptr<juce::Drawable>, 5> buttonIcons;
     std::unique_ptr<panel_success> resultPanel;
     juce::URL productPageUrl;
     juce::URL manualUrl;
     juce::File settingsFolder;
     bool uninstallMode = false;
-    std::array<bool, 3> formatSelected{};
-    std::array<juce::File, 3> installFolders;
+    catalogue::PerFormat<bool> formatSelected{};
+    catalogue::PerFormat<juce::File> installFolders;
     // The info label shows what went wrong in the last run, until the pointer enters a
     // control other than INSTALL.
     bool showingRunProblems = false;
@@ -96,7 +97,6 @@ protected:
     virtual ControlMouseState getControlMouseState(const juce::Button&) const;
 
 private:
-    std::unique_ptr<ui::ControlButton> createControl(const juce::String& name);
     bool wasPressedDuringLastRun();
     void describeControls();
     void moveFocusInto(juce::Component& panel);

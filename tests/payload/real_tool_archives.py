@@ -21,7 +21,7 @@ TOOLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "to
 sys.path.insert(0, TOOLS)
 
 from make_payload import archive_entries  # noqa: E402
-from payload_layout import FORMAT_EXTENSIONS, bundle_name  # noqa: E402
+from payload_layout import FORMAT_KEYS, bundle_name  # noqa: E402
 
 TIMESTAMP = (2024, 5, 14, 12, 0, 0)
 
@@ -101,7 +101,7 @@ def make_corpus(folder):
         if shutil.which(tool) is None:
             raise SystemExit("%s is not installed (tools/install-deps.sh test installs it)" % tool)
     corpus = []
-    for format_key in FORMAT_EXTENSIONS:
+    for format_key in FORMAT_KEYS:
         tree = os.path.join(folder, "tree", format_key)
         os.makedirs(tree, exist_ok=True)
         bundle = write_tree(tree, format_key)

@@ -2,12 +2,16 @@
 // and rule (install/ZipArchive.cpp); exits 1 with a message naming the archive and the
 // entry for every fault it finds.
 //
-//   vx_check_archives [--product Ostrand] [--stamp FILE] vst3=PATH clap=PATH aax=PATH
+//   vx_check_archives [--product NAME] [--stamp FILE] vst3=PATH clap=PATH aax=PATH
+//
+// The formats, their keys and bundles are the installer's format table; the product
+// name defaults to the installer's.
 //
 // An archive passes when the installer would install it: a readable zip whose entries
 // all lie inside the format's bundle ("Ostrand.vst3\..." and "Ostrand.aaxplugin\..."
 // folders, the single file "Ostrand.clap"), have names Windows can hold, can be unpacked
 // faithfully and match their sizes and CRC-32.
+#include "catalogue/FormatTable.h"
 #include "install/ZipArchive.h"
 
 #include <cstdio>
@@ -21,31 +25,14 @@
 
 namespace
 {
-struct Format
-{
-    const char* key;
-    const char* extension;
-    install::zip::BundleKind kind;
-};
-
-// The product's formats, as tools/payload_layout.py names them for the payload tools.
-const Format formats[] = {{"vst3", ".vst3", install::zip::BundleKind::folder},
-                          {"clap", ".clap", install::zip::BundleKind::file},
-                          {"aax", ".aaxplugin", install::zip::BundleKind::folder}};
-
-std::string upper(std::string text)
-{
-    for (auto& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = (char)(c - 'a' + 'A');
-    return text;
-}
-
 int usage(const std::string& message)
 {
     std::cerr << "vx_check_archives: " << message << "\n"
               << "usage: vx_check_archives [--product NAME] [--stamp FILE] FORMAT=PATH...\n"
-              << "       FORMAT one of vst3, clap, aax\n";
+              << "       FORMAT one of";
+    for (const auto& format : catalogue::formatTable)
+        std::cerr << " " << format.key;
+    std::cerr << "\n";
     return 2;
 }
 
@@ -69,9 +56,9 @@ std::vector<std::string> checkArchiveFile(const std::string& path, const std::st
 
 int main(int argc, char** argv)
 {
-    std::string product = "Ostrand";
+    std::string product = catalogue::productName;
     std::string stamp;
-    std::vector<std::pair<const Format*, std::string>> archives;
+    std::vector<std::pair<const catalogue::FormatFacts*, std::string>> archives;
     for (int i = 1; i < argc; ++i)
     {
         const std::string argument = argv[i];
@@ -81,8 +68,8 @@ int main(int argc, char** argv)
             continue;
         }
         const auto equals = argument.find('=');
-        const Format* format = nullptr;
-        for (const auto& candidate : formats)
+        const catalogue::FormatFacts* format = nullptr;
+        for (const auto& candidate : catalogue::formatTable)
             if (argument.compare(0, equals, candidate.key) == 0 && equals == std::strlen(candidate.key))
                 format = &candidate;
         if (format == nullptr || equals == std::string::npos || equals + 1 == argument.size())
@@ -94,10 +81,12 @@ int main(int argc, char** argv)
 
     bool failed = false;
     for (const auto& [format, path] : archives)
-        for (const auto& message : checkArchiveFile(path, product + format->extension, format->kind))
+        for (const auto& message : checkArchiveFile(path, product + format->extension,
+                                                    format->bundleIsFolder ? install::zip::BundleKind::folder
+                                                                           : install::zip::BundleKind::file))
         {
             failed = true;
-            std::cerr << "error: " << upper(format->key) << " archive " << path << ": " << message << "\n";
+            std::cerr << "error: " << format->name << " archive " << path << ": " << message << "\n";
         }
 
     if (failed)
