@@ -3,6 +3,7 @@
 #include "catalogue/Formats.h"
 #include "catalogue/Product.h"
 #include "platform/Platform.h"
+#include "platform/WindowsPathText.h"
 
 #include <cerrno>
 #include <optional>
@@ -48,11 +49,6 @@ bool isSafeToParse(const juce::String& text)
             return false;
     }
     return true;
-}
-
-bool isSeparator(juce::juce_wchar c)
-{
-    return c == '\\' || c == '/';
 }
 
 // Creates the folder and its missing parents, or nothing at all: when one level cannot be
@@ -137,7 +133,7 @@ std::optional<juce::MemoryBlock> readSettingsBytes(const juce::File& settingsFil
     return bytes;
 }
 
-bool readSettings(const juce::File& settingsFile, std::array<juce::File, 3>& installFolders)
+bool readSettings(const juce::File& settingsFile, catalogue::PerFormat<juce::File>& installFolders)
 {
     const auto bytes = readSettingsBytes(settingsFile);
     if (!bytes)
@@ -167,7 +163,8 @@ bool readSettings(const juce::File& settingsFile, std::array<juce::File, 3>& ins
     return true;
 }
 
-bool writeDefaultSettings(const juce::File& settingsFile, const std::array<juce::File, 3>& installFolders)
+bool writeDefaultSettings(const juce::File& settingsFile,
+                          const catalogue::PerFormat<juce::File>& installFolders)
 {
     // The maker's folder is never created here, and whatever already stands at the file's
     // place (a folder, say) is left alone.
@@ -192,18 +189,19 @@ bool isAbsoluteWindowsPath(const juce::String& path)
 {
     if (path.length() < 3)
         return false;
-    if (path[0] < 128 && juce::CharacterFunctions::isLetter(path[0]) && path[1] == ':' &&
-        isSeparator(path[2]))
+    if (platform::startsWithDriveLetter(path) && platform::isPathSeparator(path[2]))
         return true;
 
     // \\server\share: two separators, then a server name and a share name.
-    if (!isSeparator(path[0]) || !isSeparator(path[1]) || isSeparator(path[2]))
+    if (!platform::isPathSeparator(path[0]) || !platform::isPathSeparator(path[1]) ||
+        platform::isPathSeparator(path[2]))
         return false;
     const auto parts = juce::StringArray::fromTokens(path.substring(2).replaceCharacter('/', '\\'), "\\", "");
     return parts.size() >= 2 && parts[0].isNotEmpty() && parts[1].isNotEmpty();
 }
 
-SettingsLoad loadInstallSettings(const juce::File& settingsFolder, std::array<juce::File, 3>& installFolders)
+SettingsLoad loadInstallSettings(const juce::File& settingsFolder,
+                                 catalogue::PerFormat<juce::File>& installFolders)
 {
     const auto settingsFile = getSettingsFile(settingsFolder);
     if (settingsFile.existsAsFile())

@@ -1,5 +1,7 @@
 #include "install/ZipArchive.h"
 
+#include "platform/WindowsPathText.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -55,11 +57,6 @@ std::uint32_t read32(const std::uint8_t* p)
 std::uint64_t read64(const std::uint8_t* p)
 {
     return (std::uint64_t)read32(p) | ((std::uint64_t)read32(p + 4) << 32);
-}
-
-bool isSeparator(char c)
-{
-    return c == '/' || c == '\\';
 }
 
 // Where the directory is and how many records it holds.
@@ -337,7 +334,7 @@ Directory readDirectory(const void* archive, std::size_t size)
         const int flags = read16(header + 8);
         const int method = read16(header + 10);
         const std::uint32_t unixMode = read32(header + 38) >> 16;
-        entry.isFolder = nameLength > 0 && isSeparator(entry.name.back());
+        entry.isFolder = nameLength > 0 && platform::isPathSeparator(entry.name.back());
         entry.isDeflated = method == methodDeflated;
         entry.dosTime = read16(header + 12);
         entry.dosDate = read16(header + 14);
@@ -447,17 +444,17 @@ EntryPath getEntryPath(const std::string& name, bool isFolder, const std::string
         return refuse("has a name that is not valid UTF-8");
     if (name.find('\0') != std::string::npos)
         return refuse("has a NUL character in its name");
-    if (name.size() >= 2 && name[1] == ':' && std::isalpha((unsigned char)name[0]))
+    if (platform::startsWithDriveLetter(name))
         return refuse("uses a drive letter");
-    if (isSeparator(name[0]))
+    if (platform::isPathSeparator(name[0]))
         return refuse("is an absolute path");
 
     std::vector<std::string> parts;
-    const std::size_t length = isSeparator(name.back()) ? name.size() - 1 : name.size();
+    const std::size_t length = platform::isPathSeparator(name.back()) ? name.size() - 1 : name.size();
     for (std::size_t start = 0;;)
     {
         std::size_t stop = start;
-        while (stop < length && !isSeparator(name[stop]))
+        while (stop < length && !platform::isPathSeparator(name[stop]))
             ++stop;
         parts.push_back(name.substr(start, stop - start));
         if (stop >= length)

@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include "platform/PeFileSource.h"
+#include "platform/WindowsPathText.h"
 #include "platform/WineRegistry.h"
 
 #include <dirent.h>
@@ -37,12 +38,6 @@ juce::File driveC()
 juce::File dosDevices()
 {
     return winePrefix().getChildFile("dosdevices");
-}
-
-bool isDriveLetterPath(const juce::String& path)
-{
-    return path.length() >= 2 && path[1] == ':' && juce::CharacterFunctions::isLetter(path[0]) &&
-           path[0] < 128;
 }
 
 juce::String driveEntryName(juce::juce_wchar letter)
@@ -184,7 +179,7 @@ juce::File shareRoot(const juce::String& server, const juce::String& share)
 juce::File fileFromDriveOrShare(const juce::String& path, bool verbatim)
 {
     // After the prefix: "X:\rest", "UNC\server\share\rest", or a device name.
-    if (isDriveLetterPath(path))
+    if (startsWithDriveLetter(path))
     {
         const auto rest = path.substring(2);
         if (!verbatim)
@@ -257,7 +252,7 @@ std::optional<juce::String> registryString(const juce::String& registryText, con
     if (!value)
         return std::nullopt;
     const auto text = expandedValue(*value);
-    if (!text || !isDriveLetterPath(*text))
+    if (!text || !startsWithDriveLetter(*text))
         return std::nullopt;
     return text;
 }
@@ -327,7 +322,7 @@ juce::String readModuleVersion(const juce::File& module)
 
 juce::File fileFromWindowsPath(const juce::String& windowsPath)
 {
-    if (isDriveLetterPath(windowsPath))
+    if (startsWithDriveLetter(windowsPath))
         return fileFromDriveOrShare(windowsPath, false);
 
     // \\?\ (backslashes only) passes the rest on as it is; \\.\ and //?/ are normalised.
@@ -368,7 +363,7 @@ bool isOnExistingDriveOrShare(const juce::File& file)
     if (!file.isAChildOf(devices))
         return true;
     const auto parts = juce::StringArray::fromTokens(file.getRelativePathFrom(devices), "/", "");
-    if (parts[0].length() == 2 && isDriveLetterPath(parts[0]))
+    if (parts[0].length() == 2 && startsWithDriveLetter(parts[0]))
         return driveRoot(parts[0][0]).isDirectory() && parts[0] == driveEntryName(parts[0][0]);
     if (parts[0] == "unc")
         return parts.size() >= 3 &&
@@ -421,7 +416,7 @@ juce::String windowsPathOf(const juce::File& file)
              juce::RangedDirectoryIterator(devices, false, "*", juce::File::findFilesAndDirectories))
         {
             const auto name = entry.getFile().getFileName();
-            if (name.length() == 2 && isDriveLetterPath(name))
+            if (name.length() == 2 && startsWithDriveLetter(name))
                 consider(name.toUpperCase(), driveRoot(name[0]));
         }
     }

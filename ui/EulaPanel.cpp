@@ -1,6 +1,8 @@
 #include "ui/EulaPanel.h"
 
 #include "catalogue/Palette.h"
+#include "ui/Layout.h"
+#include "ui/PaintedControls.h"
 #include "ui/PanelPainting.h"
 
 using namespace catalogue;
@@ -18,11 +20,7 @@ panel_eula::panel_eula(juce::String text)
     editor->setColour(juce::TextEditor::outlineColourId, colourBackground);
     editor->setColour(juce::TextEditor::focusedOutlineColourId, colourBackground);
 
-    closeButton = std::make_unique<ui::ControlButton>("X");
-    addAndMakeVisible(*closeButton);
-    // The button only takes the clicks; paint draws the control.
-    closeButton->setAlpha(0.0f);
-    closeButton->addListener(this);
+    closeButton = ui::createPaintedControl(*this, "X", *this);
 
     setTitle("Licence agreement");
     editor->setTitle("Licence agreement text");

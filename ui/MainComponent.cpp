@@ -12,7 +12,9 @@
 #include "ui/Announcer.h"
 #include "ui/Fonts.h"
 #include "ui/Icons.h"
+#include "ui/Layout.h"
 #include "ui/LinkLauncher.h"
+#include "ui/PaintedControls.h"
 
 #include <BinaryData.h>
 
@@ -23,17 +25,6 @@ using namespace catalogue;
 
 namespace
 {
-// Layout rounds to the nearest integer, ties to even.
-int toPixels(float value)
-{
-    return static_cast<int>(std::nearbyint(value));
-}
-
-juce::Rectangle<int> scaledBounds(float u, float x, float y, float w, float h)
-{
-    return {toPixels(x * u), toPixels(y * u), toPixels(w * u), toPixels(h * u)};
-}
-
 // The accessible name of INSTALL follows its caption.
 juce::String installTitle(bool uninstall)
 {
@@ -48,9 +39,8 @@ MainComponent::MainComponent()
     unit = 9.0f;
     uninstallMode = false;
 
-    formatIcons[0] = ui::createSurfaceIcon(BinaryData::icon_vst3_svg, BinaryData::icon_vst3_svgSize);
-    formatIcons[1] = ui::createSurfaceIcon(BinaryData::icon_clap_svg, BinaryData::icon_clap_svgSize);
-    formatIcons[2] = ui::createSurfaceIcon(BinaryData::icon_aax_svg, BinaryData::icon_aax_svgSize);
+    for (int i = 0; i < numFormats; ++i)
+        formatIcons[static_cast<size_t>(i)] = ui::createSurfaceIcon(formatTable[static_cast<size_t>(i)].icon);
     buttonIcons[0] = ui::createSurfaceIcon(BinaryData::icon_eula_svg, BinaryData::icon_eula_svgSize);
     buttonIcons[1] = ui::createSurfaceIcon(BinaryData::icon_manual_svg, BinaryData::icon_manual_svgSize);
     buttonIcons[2] = ui::createSurfaceIcon(BinaryData::icon_web_svg, BinaryData::icon_web_svgSize);
@@ -72,22 +62,22 @@ MainComponent::MainComponent()
     installFolders = locations.installFolders;
 
     for (int i = 0; i < 4; ++i)
-        linkButtons[static_cast<size_t>(i)] = createControl(linkNames[i]);
+        linkButtons[static_cast<size_t>(i)] = ui::createPaintedControl(*this, linkNames[i], *this);
 
     for (int i = 0; i < numFormats; ++i)
     {
         const auto index = static_cast<size_t>(i);
         formatSelected[index] = install::isFormatInstalled(installFolders[index], productName, i);
-        formatButtons[index] = createControl(formatNames[i]);
+        formatButtons[index] = ui::createPaintedControl(*this, formatNames[i], *this);
     }
 
-    installButton = createControl("INSTALL");
-    selectAllButton = createControl("SELECT_ALL");
+    installButton = ui::createPaintedControl(*this, "INSTALL", *this);
+    selectAllButton = ui::createPaintedControl(*this, "SELECT_ALL", *this);
 
     infoLabel = std::make_unique<juce::Label>();
     addAndMakeVisible(*infoLabel);
     infoLabel->setJustificationType(juce::Justification::centred);
-    infoLabel->setColour(juce::Label::textColourId, colourTextDim.withAlpha(static_cast<juce::uint8>(128)));
+    infoLabel->setColour(juce::Label::textColourId, colourTextDim.withAlpha(alphaIdle));
     infoLabel->setText(installerVersion, juce::dontSendNotification);
 
     describeControls();
@@ -114,29 +104,8 @@ MainComponent::~MainComponent()
     giveAwayKeyboardFocus();
 }
 
-std::unique_ptr<ui::ControlButton> MainComponent::createControl(const juce::String& name)
-{
-    auto button = std::make_unique<ui::ControlButton>(name);
-    addAndMakeVisible(*button);
-    // Transparent: the button only supplies hit testing and mouse states, paint draws it.
-    button->setAlpha(0.0f);
-    // Paint shows a held mouse button; a release outside the control changes no button
-    // state, so without this repaint the tile would stay green.
-    button->setRepaintsOnMouseActivity(true);
-    button->addListener(this);
-    return button;
-}
-
 namespace
 {
-// Alphas of the translucent colours, out of 255.
-constexpr juce::uint8 alphaFaint = 26;
-constexpr juce::uint8 alphaRowIdle = 89;
-constexpr juce::uint8 alphaIdle = 128;
-constexpr juce::uint8 alphaUnderPointer = 191;
-constexpr juce::uint8 alphaInstalledIdle = 230;
-constexpr juce::uint8 alphaOpaque = 255;
-
 // A control's integer bounds within the main component, as floats.
 juce::Rectangle<float> boundsOf(const juce::Component& control)
 {
@@ -149,30 +118,12 @@ int truncated(float value)
     return static_cast<int>(value);
 }
 
-// A rectangle shrunk by inset on every side; a side too short to shrink becomes 0, not
-// negative, so a squeezed control never gets a flipped icon or text area.
-juce::Rectangle<float> insetClamped(float x, float y, float w, float h, float inset)
+// A tile with its icon and its caption centred just below it; the caption uses the font
+// height already set.
+void paintCaptionedTile(juce::Graphics& g, juce::Rectangle<float> tile, juce::Colour colour,
+                        const juce::Drawable& icon, float iconInset, const juce::String& caption, float u)
 {
-    return {x + inset, y + inset, std::max(w - 2.0f * inset, 0.0f), std::max(h - 2.0f * inset, 0.0f)};
-}
-
-// Link tiles and the INSTALL tile: green while held, brighter under the pointer.
-juce::Colour tileColour(bool held, bool underPointer)
-{
-    if (held)
-        return colourGreen;
-    return colourTextDim.withAlpha(underPointer ? alphaUnderPointer : alphaIdle);
-}
-
-// A tile with its icon inset by iconInset and its caption centred just below it; the
-// caption uses the font height already set.
-void paintTile(juce::Graphics& g, juce::Rectangle<float> tile, juce::Colour colour,
-               const juce::Drawable& icon, float iconInset, const juce::String& caption, float u)
-{
-    g.setColour(colour);
-    g.fillRoundedRectangle(tile, u);
-    icon.drawWithin(g, insetClamped(tile.getX(), tile.getY(), tile.getWidth(), tile.getHeight(), iconInset),
-                    juce::RectanglePlacement::centred, 1.0f);
+    ui::paintTile(g, tile, colour, &icon, iconInset, u);
     g.setColour(colourTextDim);
     g.drawText(caption, tile.translated(0.0f, 3.5f * u), juce::Justification::centredBottom, true);
 }
@@ -237,13 +188,14 @@ void MainComponent::paint(juce::Graphics& g)
     for (size_t i = 0; i < linkButtons.size(); ++i)
     {
         const auto state = getControlMouseState(*linkButtons[i]);
-        paintTile(g, boundsOf(*linkButtons[i]), tileColour(state.held, state.underPointer), *buttonIcons[i],
-                  2.0f * u, linkNames[static_cast<int>(i)], u);
+        paintCaptionedTile(g, boundsOf(*linkButtons[i]), ui::tileColour(state.held, state.underPointer),
+                           *buttonIcons[i], 2.0f * u, linkNames[static_cast<int>(i)], u);
     }
 
     const auto installState = getControlMouseState(*installButton);
-    paintTile(g, boundsOf(*installButton), tileColour(installState.held, installState.underPointer),
-              *buttonIcons[4], 1.5f * u, uninstallMode ? "UNINSTALL" : "INSTALL", u);
+    paintCaptionedTile(g, boundsOf(*installButton),
+                       ui::tileColour(installState.held, installState.underPointer), *buttonIcons[4],
+                       1.5f * u, uninstallMode ? "UNINSTALL" : "INSTALL", u);
 
     // SELECT ALL shows no hover state.
     const auto selectAll = boundsOf(*selectAllButton);
@@ -278,8 +230,7 @@ void MainComponent::paint(juce::Graphics& g)
 
         // Name and status sit right of the icon's 10u column, in the row's inset box
         // moved right without being narrowed.
-        const auto textArea = insetClamped(row.getX(), row.getY(), row.getWidth(), row.getHeight(), 1.5f * u)
-                                  .translated(10.0f * u, 0.0f);
+        const auto textArea = ui::insetClamped(row, 1.5f * u).translated(10.0f * u, 0.0f);
         g.setColour(colourBackground);
         g.setFont(3.5f * u);
         g.drawText(formatNames[i], textArea, juce::Justification::topLeft, true);
@@ -287,7 +238,7 @@ void MainComponent::paint(juce::Graphics& g)
         g.drawText(install::getInstallStatusText(installed, version), textArea,
                    juce::Justification::bottomLeft, true);
 
-        formatIcons[index]->drawWithin(g, insetClamped(row.getX(), row.getY(), 10.0f * u, row.getHeight(), u),
+        formatIcons[index]->drawWithin(g, ui::insetClamped(row.withWidth(10.0f * u), u),
                                        juce::RectanglePlacement::centred, 1.0f);
     }
 }
@@ -318,32 +269,31 @@ void MainComponent::resized()
     float linkX = 4.0f * u;
     for (auto& button : linkButtons)
     {
-        button->setBounds(toPixels(linkX), toPixels(73.5f * u), toPixels(10.0f * u), toPixels(10.0f * u));
+        button->setBounds(ui::boundsInUnits(1.0f, linkX, 73.5f * u, 10.0f * u, 10.0f * u));
         linkX += 11.5f * u;
     }
 
-    installButton->setBounds(scaledBounds(u, 86.0f, 73.5f, 10.0f, 10.0f));
-    selectAllButton->setBounds(scaledBounds(u, 80.0f, 22.5f, 16.0f, 4.0f));
-    formatButtons[vst3Format]->setBounds(scaledBounds(u, 4.0f, 30.0f, 45.0f, 10.0f));
-    formatButtons[clapFormat]->setBounds(scaledBounds(u, 51.0f, 30.0f, 45.0f, 10.0f));
-    formatButtons[aaxFormat]->setBounds(scaledBounds(u, 4.0f, 42.0f, 45.0f, 10.0f));
+    installButton->setBounds(ui::boundsInUnits(u, 86.0f, 73.5f, 10.0f, 10.0f));
+    selectAllButton->setBounds(ui::boundsInUnits(u, 80.0f, 22.5f, 16.0f, 4.0f));
+    formatButtons[vst3Format]->setBounds(ui::boundsInUnits(u, 4.0f, 30.0f, 45.0f, 10.0f));
+    formatButtons[clapFormat]->setBounds(ui::boundsInUnits(u, 51.0f, 30.0f, 45.0f, 10.0f));
+    formatButtons[aaxFormat]->setBounds(ui::boundsInUnits(u, 4.0f, 42.0f, 45.0f, 10.0f));
 
     infoLabel->setFont(ui::fontFromTypeface(customLookAndFeel.regularTypeface, 3.0f * u));
-    infoLabel->setBounds(scaledBounds(u, 4.0f, 90.0f, 92.0f, 3.0f));
+    infoLabel->setBounds(ui::boundsInUnits(u, 4.0f, 90.0f, 92.0f, 3.0f));
 
     // Open overlays keep covering the whole component.
-    if (eulaPanel != nullptr)
+    const auto keepCovering = [this, u](auto& panel)
     {
-        eulaPanel->unit = u;
-        eulaPanel->setBounds(getBounds());
-        eulaPanel->setAlwaysOnTop(true);
-    }
-    if (supportPanel != nullptr)
-    {
-        supportPanel->unit = u;
-        supportPanel->setBounds(getBounds());
-        supportPanel->setAlwaysOnTop(true);
-    }
+        if (panel != nullptr)
+        {
+            panel->unit = u;
+            ui::coverOwner(*this, *panel);
+        }
+    };
+    keepCovering(eulaPanel);
+    keepCovering(supportPanel);
+    keepCovering(resultPanel);
 }
 
 namespace
@@ -359,8 +309,7 @@ Panel& openPanel(MainComponent& owner, std::unique_ptr<Panel>& member, std::uniq
     owner.addAndMakeVisible(*member, -1);
     member->unit = owner.unit;
     configure(*member);
-    member->setBounds(owner.getBounds());
-    member->setAlwaysOnTop(true);
+    ui::coverOwner(owner, *member);
     return *member;
 }
 

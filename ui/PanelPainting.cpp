@@ -11,18 +11,12 @@ juce::Font lookAndFeelFont(const juce::Component& component, float height)
     return fontFromTypeface(lookAndFeel.getTypefaceForFont(plainFont(height)), height);
 }
 
-juce::Rectangle<int> boundsInUnits(float u, float x, float y, float w, float h)
-{
-    return {juce::roundToInt(x * u), juce::roundToInt(y * u), juce::roundToInt(w * u),
-            juce::roundToInt(h * u)};
-}
-
 void drawCloseControl(juce::Graphics& g, const juce::Button& closeButton, float u)
 {
     const auto area = closeButton.getBounds().toFloat().reduced(2.0f * u);
     const auto colour = closeButton.isMouseOver(false)
                             ? catalogue::colourTextDim
-                            : catalogue::colourTextDim.withAlpha(juce::uint8{0x80});
+                            : catalogue::colourTextDim.withAlpha(catalogue::alphaIdle);
     g.setColour(colour);
     g.drawEllipse(area, 0.25f * u);
     g.setFont(lookAndFeelFont(closeButton, 3.0f * u));

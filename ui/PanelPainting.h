@@ -10,11 +10,8 @@ namespace ui
 // hold a face from a look and feel that is gone.
 juce::Font lookAndFeelFont(const juce::Component& component, float height);
 
-// The bounds (x, y, w, h) × u, each rounded to the nearest integer.
-juce::Rectangle<int> boundsInUnits(float u, float x, float y, float w, float h);
-
 // The circular close control drawn under the transparent close button: an ellipse and
-// an "X", full colourTextDim while the pointer is over the button, half otherwise.
+// an "X", full colourTextDim while the pointer is over the button, alphaIdle otherwise.
 void drawCloseControl(juce::Graphics& g, const juce::Button& closeButton, float u);
 
 // Takes the panel off its parent, if it has one; the owner keeps the object.

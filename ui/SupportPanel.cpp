@@ -5,7 +5,9 @@
 #include "catalogue/Product.h"
 #include "platform/Platform.h"
 #include "ui/Icons.h"
+#include "ui/Layout.h"
 #include "ui/LinkLauncher.h"
+#include "ui/PaintedControls.h"
 #include "ui/PanelPainting.h"
 
 #include <BinaryData.h>
@@ -42,9 +44,9 @@ panel_support::panel_support()
     discordIcon = ui::createSurfaceIcon(BinaryData::icon_discord_svg, BinaryData::icon_discord_svgSize);
     mailIcon = ui::createSurfaceIcon(BinaryData::icon_mail_svg, BinaryData::icon_mail_svgSize);
 
-    closeButton = createControl("X");
-    discordButton = createControl("DISCORD");
-    mailButton = createControl("MAIL");
+    closeButton = ui::createPaintedControl(*this, "X", *this);
+    discordButton = ui::createPaintedControl(*this, "DISCORD", *this);
+    mailButton = ui::createPaintedControl(*this, "MAIL", *this);
 
     setTitle("Support");
     closeButton->setTitle("Close");
@@ -58,16 +60,6 @@ panel_support::panel_support()
 }
 
 panel_support::~panel_support() = default;
-
-std::unique_ptr<ui::ControlButton> panel_support::createControl(const juce::String& name)
-{
-    auto button = std::make_unique<ui::ControlButton>(name);
-    addAndMakeVisible(*button);
-    // The button only takes the clicks; paint draws the control.
-    button->setAlpha(0.0f);
-    button->addListener(this);
-    return button;
-}
 
 juce::String panel_support::aboutText(const juce::File& folder)
 {
@@ -92,22 +84,6 @@ void panel_support::resized()
     mailButton->setBounds(ui::boundsInUnits(unit, 10.0f, 35.0f, 10.0f, 10.0f));
 }
 
-void panel_support::paintTile(juce::Graphics& g, const juce::Button& button, const juce::Drawable* icon) const
-{
-    const float u = unit;
-    if (button.isMouseButtonDown())
-        g.setColour(colourGreen);
-    else if (button.isMouseOver(false))
-        g.setColour(colourTextDim.withAlpha(juce::uint8{0xBF}));
-    else
-        g.setColour(colourTextDim.withAlpha(juce::uint8{0x80}));
-
-    const auto tile = button.getBounds().toFloat();
-    g.fillRoundedRectangle(tile, u);
-    if (icon != nullptr)
-        icon->drawWithin(g, tile.reduced(2.0f * u), juce::RectanglePlacement::centred, 1.0f);
-}
-
 void panel_support::paint(juce::Graphics& g)
 {
     const float u = unit;
@@ -125,7 +101,9 @@ void panel_support::paint(juce::Graphics& g)
         g.setFont(headingFont);
         g.setColour(colourText);
         drawHeading(g, heading, {10.0f * u, headingY * u, 80.0f * u, 10.0f * u});
-        paintTile(g, button, icon);
+        ui::paintTile(g, button.getBounds().toFloat(),
+                      ui::tileColour(button.isMouseButtonDown(), button.isMouseOver(false)), icon, 2.0f * u,
+                      u);
         g.setColour(colourTextDim);
         g.setFont(bodyFont);
         drawParagraph(g, text,

@@ -37,9 +37,7 @@ public:
     std::unique_ptr<juce::Drawable> mailIcon;
 
 private:
-    std::unique_ptr<ui::ControlButton> createControl(const juce::String& name);
     std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
-    void paintTile(juce::Graphics&, const juce::Button&, const juce::Drawable*) const;
 
     JUCE_DECLARE_NON_COPYABLE(panel_support)
 };
