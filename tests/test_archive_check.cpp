@@ -134,7 +134,9 @@ TEST_F(ArchiveCheck, BuildAndInstallerAgreeOnEveryEntryName)
         const auto named = "VST3 archive " + archive.getFullPathName() + ": entry '" +
                            (printable ? juce::String(name) + "'" : juce::String());
         if (!accepted)
+        {
             EXPECT_TRUE(verdicts.build.output.contains(named)) << verdicts.build.output;
+        }
     }
 }
 

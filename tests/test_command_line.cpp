@@ -166,7 +166,9 @@ TEST_F(CommandLine, ArgumentListsGiveTheirExitStatusFilesAndReport)
         prefix.driveC().getChildFile("Program Files").deleteRecursively();
         settingsFile().deleteFile();
         if (c.installedBefore)
+        {
             ASSERT_EQ(run({"--install", "all"}).exitStatus, 0);
+        }
 
         const auto before = snapshotTree(prefix.folder);
         juce::StringArray arguments;
@@ -195,7 +197,9 @@ TEST_F(CommandLine, ArgumentListsGiveTheirExitStatusFilesAndReport)
             EXPECT_TRUE(firstLine.startsWith("vx_installer: ")) << result.errors;
             EXPECT_TRUE(firstLine.contains(c.errors)) << result.errors;
             if (!result.errors.contains("cannot write the log file"))
+            {
                 EXPECT_TRUE(result.errors.contains("usage: vx_installer")) << result.errors;
+            }
         }
     }
 }

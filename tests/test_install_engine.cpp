@@ -554,7 +554,9 @@ TEST_F(InstallEngine, InstallsAndUninstallsTheEmbeddedArchives)
             expectedPaths.insert(target->getFullPathName());
             EXPECT_EQ(target->isDirectory(), entry.isFolder) << entry.name;
             if (!entry.isFolder)
+            {
                 EXPECT_EQ(target->getSize(), (juce::int64)entry.uncompressedSize) << entry.name;
+            }
         }
         for (const auto& item : bundle.findChildFiles(juce::File::findFilesAndDirectories, true))
             if (item.isDirectory())
@@ -1045,7 +1047,9 @@ TEST_F(InstallEngine, EachFailureIsReportedWithItsReasonFromTheSystemError)
         EXPECT_EQ(report.succeeded(), c.outcome == FormatOutcome::installedOldCopyLeft);
         EXPECT_EQ(install::describeProblems(report, "Ostrand"), juce::String(c.sentence));
         if (c.reason != FailureReason::archiveDamaged && c.reason != FailureReason::noInstallFolder)
+        {
             EXPECT_TRUE(format.systemError.isNotEmpty());
+        }
     }
 }
 

@@ -139,7 +139,7 @@ struct SettingsCase
     const char* name;
     std::function<void(const ScopedWinePrefix&)> setUp;
     catalogue::PerFormat<const char*> folders; // VST3, CLAP, AAX as Windows paths; nullptr: the default
-    std::set<std::string> created;      // Windows paths of everything the load adds
+    std::set<std::string> created;             // Windows paths of everything the load adds
 };
 
 const SettingsCase cases[] = {

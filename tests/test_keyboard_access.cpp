@@ -446,7 +446,9 @@ TEST_F(KeyboardAccess, FocusRingShowsAfterAKeyboardFocusChangeOnly)
     for (int y = 0; y < main->getHeight(); y += 3)
         for (int x = 0; x < main->getWidth(); x += 3)
             if (!ringArea.contains(x, y) && !main->infoLabel->getBounds().contains(x, y))
+            {
                 ASSERT_EQ(image.getPixelAt(x, y), before.getPixelAt(x, y)) << x << ", " << y;
+            }
 
     // Space selects the row: the selection outline and the ring stay apart.
     press(juce::KeyPress::spaceKey);

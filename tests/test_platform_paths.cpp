@@ -198,10 +198,12 @@ TEST(PlatformPaths, TheTemporaryFolderIsThePrefixUsersOwn)
         ScopedWinePrefix prefix;
         ASSERT_TRUE(prefix.folder.getChildFile(c.folder).createDirectory().wasOk());
         if (c.userRegistry != nullptr)
+        {
             ASSERT_TRUE(
                 prefix.folder.getChildFile("user.reg")
                     .replaceWithText("WINE REGISTRY Version 2\n\n[Environment] 1796908007\n#time=1dd\n" +
                                      juce::String(c.userRegistry).replace("@", userName()) + "\n"));
+        }
         const auto expected = c.expected.isEmpty() ? juce::File() : prefix.folder.getChildFile(c.expected);
         EXPECT_EQ(platform::temporaryFolder(), expected);
     }

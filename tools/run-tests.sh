@@ -13,6 +13,6 @@ tools/install-deps.sh test
 VX_WINDOWS_BUILD_DIR="$windows_build" tools/build-windows.sh
 windows_exe="$(realpath "$windows_build")/vx_installer.exe"
 cmake -S . -B "$build" -G Ninja -DVX_BUILD_TESTS=ON -DVX_WINDOWS_EXE="$windows_exe" \
-    -DVX_TEST_REPRODUCIBLE=ON
+    -DVX_TEST_REPRODUCIBLE=ON -DVX_WARNINGS_AS_ERRORS=ON
 cmake --build "$build"
 ctest --test-dir "$build" --output-on-failure

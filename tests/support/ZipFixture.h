@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testing_support
@@ -13,6 +14,12 @@ namespace testing_support
 // any of them.
 struct ZipFixtureEntry
 {
+    ZipFixtureEntry(std::string entryName, std::string entryContent, bool deflated = true,
+                    bool badCrc = false)
+        : name(std::move(entryName)), content(std::move(entryContent)), deflate(deflated), wrongCrc(badCrc)
+    {
+    }
+
     std::string name; // ends with a separator for a folder
     std::string content;
     bool deflate = true;
