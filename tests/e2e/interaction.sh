@@ -68,15 +68,7 @@ sleep 0.5
 
 # The settings file with the default folders, written at the first start.
 check "settings file written at start" within 5 test -f "$settings_file"
-expected_settings="$work/expected-settings.txt"
-indent=$(printf '%24s' '')
-{
-    printf '<?xml version="1.0" encoding="UTF-8"?>\r\n\r\n'
-    printf '<Plugin_Manager_Settings Important_Note:="These are the paths that all Audio Tarvosk installers will use for their respective formats. Edit them to personal taste, but keep in mind that some formats have specific homes. Use this feature at your own risk; follow the naming and separator conventions exactly as you see them, or you could end up with unintended consequences. If you delete this file, the next time you run the Plugin Manager for any VX product, a new one with the default locations will be written."\r\n'
-    printf '%s CLAP_Path="C:\\Program Files\\Common Files\\CLAP" VST3_Path="C:\\Program Files\\Common Files\\VST3"\r\n' "$indent"
-    printf '%s AAX_Path="C:\\Program Files\\Common Files\\Avid\\Audio\\Plug-Ins"/>\r\n' "$indent"
-} >"$expected_settings"
-check "settings file holds exactly the default folders" cmp "$expected_settings" "$settings_file"
+check "settings file holds exactly the default folders" cmp "$(dirname "$0")/../fixtures/default-settings.txt" "$settings_file"
 
 xdotool mousemove 1279 1023
 sleep 0.3

@@ -109,18 +109,8 @@ trap 'exit 130' INT TERM
 MAKER_FOLDER='C:\ProgramData\Audio Tarvosk'
 SETTINGS_FILE='C:\ProgramData\Audio Tarvosk\PluginManagerSettings.txt'
 
-# The settings file a first start writes: five lines ended by CR LF, the note and the
-# default folders in the order CLAP, VST3, AAX, wrapped after 60 characters of attributes.
-expected_settings_file() {
-    local indent
-    indent="$(printf '%24s' '')"
-    printf '%s\r\n' \
-        '<?xml version="1.0" encoding="UTF-8"?>' \
-        '' \
-        '<Plugin_Manager_Settings Important_Note:="These are the paths that all Audio Tarvosk installers will use for their respective formats. Edit them to personal taste, but keep in mind that some formats have specific homes. Use this feature at your own risk; follow the naming and separator conventions exactly as you see them, or you could end up with unintended consequences. If you delete this file, the next time you run the Plugin Manager for any VX product, a new one with the default locations will be written."' \
-        "$indent"' CLAP_Path="C:\Program Files\Common Files\CLAP" VST3_Path="C:\Program Files\Common Files\VST3"' \
-        "$indent"' AAX_Path="C:\Program Files\Common Files\Avid\Audio\Plug-Ins"/>'
-}
+# The settings file a first start writes, byte for byte.
+EXPECTED_SETTINGS="$HERE/../fixtures/default-settings.txt"
 
 # Bundles and the plug-in modules inside them, per format, at the default folders.
 declare -A BUNDLES=(
@@ -399,14 +389,13 @@ check_no_settings_file_without_maker_folder() {
 }
 
 # With the maker folder there and no settings file, the first start writes it, byte
-# for byte as expected_settings_file spells it out.
+# for byte as the fixture holds it.
 check_settings_file_written() {
     local file
     file="$(wine_path "$SETTINGS_FILE")"
     wait_for 5 test -f "$file" || { echo "no $SETTINGS_FILE"; return 1; }
-    expected_settings_file >"$WORK/expected-settings.txt"
     cp "$file" "$ARTEFACTS/PluginManagerSettings.txt"
-    cmp "$WORK/expected-settings.txt" "$file" || {
+    cmp "$EXPECTED_SETTINGS" "$file" || {
         echo "$SETTINGS_FILE differs from the expected bytes; written (cat -A):"
         cat -A "$file" | cut -c 1-100
         return 1
