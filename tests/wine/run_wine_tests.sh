@@ -170,11 +170,16 @@ crop_window() {
     convert "$1" -crop "${w}x${h}+${x}+${y}" +repage "$2"
 }
 
-# The controls clicked below, by the centre of their bounds in the 600 x 600 window.
-declare -A CONTROL_CENTRES=(
-    [VST3]="159 210" [CLAP]="441 210" [AAX]="159 282" [SELECT_ALL]="528 147" [INSTALL]="546 471")
+# shellcheck source=../e2e/controls.sh
+source "$HERE/../e2e/controls.sh"
 
-# require_600: the control positions hold for a 600 x 600 window only.
+# window_width: the window's width, which the control positions scale with.
+window_width() {
+    local x y w h
+    read -r x y w h <<<"$(window_geometry)" && echo "$w"
+}
+
+# require_600: the window is at the size it opens with, 600 x 600 (no check left it resized).
 require_600() {
     [[ -n "$APP_WINDOW" ]] || { echo "no window"; return 1; }
     local x y w h
@@ -185,19 +190,16 @@ require_600() {
 # click_control NAME: a left click in the middle of a control.
 click_control() {
     local x y
-    read -r x y <<<"${CONTROL_CENTRES[$1]}"
+    read -r x y <<<"$(control_point "$1" "$(window_width)")"
     xdotool mousemove --window "$APP_WINDOW" "$x" "$y" && sleep 0.2 && xdotool click 1 && sleep 0.2
 }
-
-# A spot of the window where no control is: the pointer rests there while shift is down.
-NEUTRAL_SPOT="450 300"
 
 # caption NAME: a screenshot in $WORK/NAME-screen.png and the window's INSTALL (or
 # UNINSTALL) caption cut out of it to $WORK/NAME-caption.png.
 caption() {
     import -window root "$WORK/$1-screen.png" 2>>"$ARTEFACTS/import.log" &&
         crop_window "$WORK/$1-screen.png" "$WORK/$1.png" &&
-        convert "$WORK/$1.png" -crop 100x24+496+502 +repage "$WORK/$1-caption.png"
+        convert "$WORK/$1.png" -crop "$(control_crop INSTALL_CAPTION "$(window_width)")" +repage "$WORK/$1-caption.png"
 }
 
 same_image() { [[ "$(compare -metric AE "$1" "$2" null: 2>&1)" == 0 ]]; }
@@ -221,7 +223,8 @@ caption_matches() { steady_caption "$1" && same_image "$WORK/$1-caption.png" "$2
 # back once shift is released: the next plain click installs again.
 shift_click_control() {
     local x y status=0
-    read -r x y <<<"$NEUTRAL_SPOT"
+    # Where no control is: the pointer rests there while shift is down.
+    read -r x y <<<"$(control_point NO_CONTROL "$(window_width)")"
     xdotool windowfocus --sync "$APP_WINDOW" 2>/dev/null || xdotool windowfocus "$APP_WINDOW"
     xdotool mousemove --window "$APP_WINDOW" "$x" "$y"
     wait_for 10 steady_caption shift-up || { echo "the INSTALL caption does not settle"; return 1; }
@@ -247,9 +250,6 @@ shift_click_control() {
 # The pointer off the window, so that no control shows its hover state.
 park_pointer() { xdotool mousemove 0 0; }
 
-# Where the format rows are in the 600 x 600 window (left, top; each 270 x 60).
-FORMAT_ROWS=("VST3 24 180" "CLAP 306 180" "AAX 24 252")
-
 # fill_kind R G B: "blue" for the fill of an installed format's row, #0094d8 (opaque
 # under the pointer, else at 85 % or more over the background #111111); "grey" for the
 # translucent neutral grey of a format that is not installed; "other" for anything else
@@ -268,14 +268,14 @@ fill_kind() {
         }'
 }
 
-# row_states IMAGE: what each format row shows in IMAGE (the 600 x 600 window), as
+# row_states IMAGE: what each format row shows in IMAGE (the window cut out of a screenshot), as
 # "VST3=blue CLAP=grey AAX=grey". The fill is the most common colour at the row's right
 # end, where neither icon nor text is drawn.
 row_states() {
-    local row name x y colour states=()
-    for row in "${FORMAT_ROWS[@]}"; do
-        read -r name x y <<<"$row"
-        colour="$(convert "$1" -crop "50x40+$((x + 210))+$((y + 10))" +repage -depth 8 -format '%c' \
+    local name colour states=() width
+    width="$(convert "$1" -format '%w' info:)"
+    for name in VST3 CLAP AAX; do
+        colour="$(convert "$1" -crop "$(control_crop "$name" "$width" 35 2 8 6)" +repage -depth 8 -format '%c' \
             histogram:info:- | sort -rn | head -n 1 |
             sed -n 's/^[^(]*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p')"
         # shellcheck disable=SC2086 # three numbers
