@@ -86,6 +86,8 @@ ROWS_TIMEOUT=15
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/vx-wine-tests.XXXXXX")"
 # shellcheck source=wine_session.sh
 source "$(dirname "$0")/wine_session.sh"
+# shellcheck source=check_runner.sh
+source "$(dirname "$0")/check_runner.sh"
 export VX_TEST_INFO_LABEL_FILE='C:\vx-info-label.txt'
 # The programs run here: a path wrongly resolved against the working folder lands in it.
 mkdir -p "$WORK/cwd"
@@ -125,16 +127,6 @@ MODULE_VERSION=1.2.0.0
 
 # ---------------------------------------------------------------------------------------
 # Helpers
-
-# wait_for SECONDS COMMAND...: retries COMMAND every 0.2 s until it succeeds.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.2
-    done
-}
 
 # screenshot NAME: the whole screen into $ARTEFACTS/NAME.png; prints the path.
 screenshot() {
@@ -593,36 +585,6 @@ check_bundle_lock_holds_between_the_two_builds() {
 # ---------------------------------------------------------------------------------------
 # Runner
 
-PASSED=0
-FAILED=0
-finish() {
-    echo "run_wine_tests: $PASSED passed, $FAILED failed in $((SECONDS - START_TIME)) s"
-    ((FAILED == 0))
-    exit
-}
-
-setup_failed() {
-    echo "FAIL setup: $*"
-    FAILED=$((FAILED + 1))
-    finish
-}
-
-# run_checks LABEL CHECK...: runs the checks in order against the running program.
-run_checks() {
-    local label="$1" name out
-    shift
-    for name in "$@"; do
-        out="$(mktemp "$WORK/check.XXXXXX")"
-        if "check_$name" >"$out" 2>&1; then
-            echo "PASS [$label] $name"
-            PASSED=$((PASSED + 1))
-        else
-            echo "FAIL [$label] $name: $(tr '\n' ' ' <"$out")"
-            FAILED=$((FAILED + 1))
-        fi
-    done
-}
-
 # stop_program: ends the program if a check left it running.
 stop_program() {
     if [[ -n "$APP_PID" ]]; then
@@ -644,7 +606,7 @@ start_under_wine() {
 # and kept as a tar in the cache (making one takes about 12 s, unpacking about 2 s).
 
 # X server on a free display, chosen by the server itself.
-start_xvfb || setup_failed "Xvfb did not start (see $ARTEFACTS/xvfb.log)"
+start_wine_xvfb || setup_failed "Xvfb did not start (see $ARTEFACTS/xvfb.log)"
 
 make_prefix || setup_failed "no Wine prefix: wineboot --init failed or timed out (see $ARTEFACTS/wineboot.log)"
 [[ -d "$DRIVE_C/ProgramData" ]] || setup_failed "no drive_c/ProgramData in $WINEPREFIX"
