@@ -26,23 +26,15 @@ const char* const defaultFolders[3] = {
 
 const char* const settingsFilePath = "C:\\ProgramData\\Audio Tarvosk\\PluginManagerSettings.txt";
 
-// The file a first start writes, line by line.
+// The file a first start writes, byte for byte (CR LF line ends); the end-to-end scripts
+// compare against the same fixture.
 std::string expectedDefaultFile()
 {
-    const std::string indent(24, ' ');
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-           "\r\n"
-           "<Plugin_Manager_Settings Important_Note:=\"These are the paths that all Audio Tarvosk installers "
-           "will use for their respective formats. Edit them to personal taste, but keep in mind that some "
-           "formats have specific homes. Use this feature at your own risk; follow the naming and separator "
-           "conventions exactly as you see them, or you could end up with unintended consequences. If you "
-           "delete this file, the next time you run the Plugin Manager for any VX product, a new one with "
-           "the "
-           "default locations will be written.\"\r\n" +
-           indent +
-           " CLAP_Path=\"C:\\Program Files\\Common Files\\CLAP\" VST3_Path=\"C:\\Program Files\\Common "
-           "Files\\VST3\"\r\n" +
-           indent + " AAX_Path=\"C:\\Program Files\\Common Files\\Avid\\Audio\\Plug-Ins\"/>\r\n";
+    const auto fixture = juce::File(VX_SOURCE_DIR).getChildFile("tests/fixtures/default-settings.txt");
+    juce::MemoryBlock bytes;
+    if (!fixture.loadFileAsData(bytes) || bytes.getSize() == 0)
+        ADD_FAILURE() << "cannot read " << fixture.getFullPathName();
+    return std::string(static_cast<const char*>(bytes.getData()), bytes.getSize());
 }
 
 juce::File fromWindows(const std::string& path)

@@ -3,6 +3,9 @@
 # (`app_pid`, set by the caller once started) ended on exit, and the check helpers. The
 # caller sets `artefacts` and, once the window is there, `window`.
 
+# shellcheck source=controls.sh
+source "$(dirname "${BASH_SOURCE[0]}")/controls.sh"
+
 work=$(mktemp -d)
 export WINEPREFIX="$work/prefix"
 mkdir -p "$WINEPREFIX/drive_c"
@@ -56,3 +59,12 @@ pixel_near() {
     return 1
 }
 
+
+# window_width: the window's width in pixels, which the control positions scale with.
+window_width() {
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    echo "$WIDTH"
+}
+
+# at NAME [DX DY]: control_point in the window as it is now.
+at() { control_point "$1" "$(window_width)" "${@:2}"; }

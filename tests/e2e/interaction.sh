@@ -3,8 +3,8 @@
 # a scratch Wine prefix, xdotool clicks CLAP and INSTALL, shift-clicks INSTALL to
 # uninstall, opens and closes the licence and support panels, and closes the window the
 # way a window manager's close button does. Files are checked on the prefix's drive,
-# what the window shows at the worked example's points (600 x 600, u = 6) in screenshots,
-# which stay in the artefact folder.
+# what the window shows at points inside its controls (tests/e2e/controls.sh) in
+# screenshots, which stay in the artefact folder.
 #   run-with-xvfb.sh interaction.sh <vx_installer> <wm_stand_in> <artefact folder>
 set -euo pipefail
 usage="usage: interaction.sh <vx_installer> <wm_stand_in> <artefact folder>"
@@ -22,16 +22,17 @@ settings_file="$maker_folder/PluginManagerSettings.txt"
 clap_bundle="$WINEPREFIX/drive_c/Program Files/Common Files/CLAP/Ostrand.clap"
 mkdir -p "$maker_folder"
 
-# brightest SHOT W H X Y: the highest red level in the rectangle (W x H at X, Y).
+# brightest SHOT WxH+X+Y: the highest red level in the rectangle.
 brightest() {
-    convert "$artefacts/$1.png" -crop "${2}x${3}+${4}+${5}" +repage -format "%[fx:round(255*maxima.r)]" info:
+    convert "$artefacts/$1.png" -crop "$2" +repage -format "%[fx:round(255*maxima.r)]" info:
 }
 has_text() { [ "$(brightest "$@")" -ge 120 ]; }
 is_blank() { [ "$(brightest "$@")" -le 20 ]; }
 
-# click X Y: a left click at the window's point (X, Y); the pointer stays there.
+# click NAME: a left click in the middle of a control; the pointer stays there.
 click() {
-    xdotool mousemove --window "$window" "$1" "$2" click 1
+    # shellcheck disable=SC2046 # two numbers
+    xdotool mousemove --window "$window" $(at "$1") click 1
     sleep 0.4
 }
 
@@ -39,13 +40,6 @@ click() {
 fading=16
 # After a run the card fades for three seconds; the next checks want it gone.
 wait_for_fade() { sleep 3.5; }
-
-# The window's points of the controls (centres, from the layout at 600 x 600).
-clap_tile="441 210"
-install_tile="546 471"
-eula_tile="54 471"
-support_tile="261 471"
-close_control="552 33"
 
 # Colours on the background 111111, as the renderer blends them.
 background="17 17 17"
@@ -68,39 +62,31 @@ sleep 0.5
 
 # The settings file with the default folders, written at the first start.
 check "settings file written at start" within 5 test -f "$settings_file"
-expected_settings="$work/expected-settings.txt"
-indent=$(printf '%24s' '')
-{
-    printf '<?xml version="1.0" encoding="UTF-8"?>\r\n\r\n'
-    printf '<Plugin_Manager_Settings Important_Note:="These are the paths that all Audio Tarvosk installers will use for their respective formats. Edit them to personal taste, but keep in mind that some formats have specific homes. Use this feature at your own risk; follow the naming and separator conventions exactly as you see them, or you could end up with unintended consequences. If you delete this file, the next time you run the Plugin Manager for any VX product, a new one with the default locations will be written."\r\n'
-    printf '%s CLAP_Path="C:\\Program Files\\Common Files\\CLAP" VST3_Path="C:\\Program Files\\Common Files\\VST3"\r\n' "$indent"
-    printf '%s AAX_Path="C:\\Program Files\\Common Files\\Avid\\Audio\\Plug-Ins"/>\r\n' "$indent"
-} >"$expected_settings"
-check "settings file holds exactly the default folders" cmp "$expected_settings" "$settings_file"
+check "settings file holds exactly the default folders" cmp "$(dirname "$0")/../fixtures/default-settings.txt" "$settings_file"
 
 xdotool mousemove 1279 1023
 sleep 0.3
 shoot 01-start
-check "CLAP row not installed at start" pixel_near 01-start 564 186 $row_idle
+check "CLAP row not installed at start" pixel_near 01-start $(at CLAP 43 1) $row_idle
 
-click $clap_tile
+click CLAP
 shoot 02-clap-selected
-check "CLAP row outlined once selected" pixel_near 02-clap-selected 306 210 $yellow
+check "CLAP row outlined once selected" pixel_near 02-clap-selected $(at CLAP 0 5) $yellow
 
-click $install_tile
+click INSTALL
 shoot 03-result-install
 check "CLAP bundle installed" test -f "$clap_bundle"
-check "result card shown after the install" pixel_near 03-result-install 215 300 $black $fading
-check "result card shows success" pixel_near 03-result-install 275 300 $success_green $fading
+check "result card shown after the install" pixel_near 03-result-install $(at RESULT_CARD 1 15) $black $fading
+check "result card shows success" pixel_near 03-result-install $(at RESULT_ICON 2.8 7) $success_green $fading
 wait_for_fade
 shoot 04-clap-installed
-check "CLAP row blue once installed" pixel_near 04-clap-installed 564 186 $installed_idle
-check "CLAP row no longer selected" pixel_near 04-clap-installed 306 210 $installed_idle
-check "result card gone after its fade" pixel_near 04-clap-installed 215 300 $row_idle
+check "CLAP row blue once installed" pixel_near 04-clap-installed $(at CLAP 43 1) $installed_idle
+check "CLAP row no longer selected" pixel_near 04-clap-installed $(at CLAP 0 5) $installed_idle
+check "result card gone after its fade" pixel_near 04-clap-installed $(at RESULT_CARD 1 15) $row_idle
 
 # Shift held over INSTALL turns it into UNINSTALL; the click removes the selected bundle.
-click $clap_tile
-xdotool mousemove --window "$window" $install_tile
+click CLAP
+xdotool mousemove --window "$window" $(at INSTALL)
 xdotool keydown shift
 sleep 0.4
 shoot 05-uninstall-caption
@@ -109,33 +95,33 @@ sleep 0.4
 xdotool keyup shift
 shoot 06-result-uninstall
 check "CLAP bundle removed by the shift-click" test ! -e "$clap_bundle"
-check "result card shows success of the uninstall" pixel_near 06-result-uninstall 275 300 $success_green $fading
+check "result card shows success of the uninstall" pixel_near 06-result-uninstall $(at RESULT_ICON 2.8 7) $success_green $fading
 wait_for_fade
 shoot 07-clap-uninstalled
-check "CLAP row back to not installed" pixel_near 07-clap-uninstalled 564 186 $row_idle
+check "CLAP row back to not installed" pixel_near 07-clap-uninstalled $(at CLAP 43 1) $row_idle
 
 # Nothing selected: the run fails, and says so.
-click $install_tile
+click INSTALL
 shoot 08-result-nothing-selected
-check "result card shows failure with nothing selected" pixel_near 08-result-nothing-selected 275 300 $warning_orange $fading
+check "result card shows failure with nothing selected" pixel_near 08-result-nothing-selected $(at RESULT_ICON 2.8 7) $warning_orange $fading
 wait_for_fade
 
-click $eula_tile
+click EULA
 shoot 09-eula
-check "licence panel shows the licence text" has_text 09-eula 256 70 320 330
-check "licence panel covers the main screen" pixel_near 09-eula 564 186 $background
-click $close_control
+check "licence panel shows the licence text" has_text 09-eula "$(control_crop LICENCE_TEXT "$(window_width)" 49 43 43 12)"
+check "licence panel covers the main screen" pixel_near 09-eula $(at CLAP 43 1) $background
+click PANEL_CLOSE
 shoot 10-eula-closed
-check "licence panel closed" is_blank 10-eula-closed 256 70 320 330
-check "main screen back after the licence panel" pixel_near 10-eula-closed 564 186 $row_idle
+check "licence panel closed" is_blank 10-eula-closed "$(control_crop LICENCE_TEXT "$(window_width)" 49 43 43 12)"
+check "main screen back after the licence panel" pixel_near 10-eula-closed $(at CLAP 43 1) $row_idle
 
-click $support_tile
+click SUPPORT
 shoot 11-support
-check "support panel shows the e-mail tile" pixel_near 11-support 63 245 $tile_idle
-check "support panel shows the about text" has_text 11-support 480 60 60 420
-click $close_control
+check "support panel shows the e-mail tile" pixel_near 11-support $(at MAIL 0.5 5) $tile_idle
+check "support panel shows the about text" has_text 11-support "$(control_crop ABOUT_TEXT "$(window_width)" 0 5 80 10)"
+click PANEL_CLOSE
 shoot 12-support-closed
-check "support panel closed" pixel_near 12-support-closed 63 245 $background
+check "support panel closed" pixel_near 12-support-closed $(at MAIL 0.5 5) $background
 
 "$wm_stand_in" close "$window"
 exited() { ! kill -0 "$app_pid" 2>/dev/null; }

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The states paint shows under a real pointer: the installer on Xvfb with CLAP installed,
 # xdotool moving and pressing the mouse, and the pixels of the window read back from
-# screenshots at the worked example's points (600 x 600, u = 6).
+# screenshots at points inside its controls (tests/e2e/controls.sh).
 set -euo pipefail
 exe=$(realpath "${1:?usage: paint_states.sh <vx_installer>}")
 here=$(dirname "$(realpath "$0")")
 source "$here/xvfb_session.sh"
+# shellcheck source=controls.sh
+source "$here/controls.sh"
 
 mkdir -p "$common_files/CLAP"
 printf 'stand-in module' >"$common_files/CLAP/Ostrand.clap"
@@ -32,6 +34,10 @@ expect_pixel() {
     failures=$((failures + 1))
 }
 
+# at NAME [DX DY]: a point of the window by a control (control_point at the window's width).
+at() { control_point "$1" "${window_width:?}" "${@:2}"; }
+window_width=$(window_geometry | cut -d x -f 1)
+
 # settle: let the pointer's events reach the window before the next check.
 settle() { sleep 0.2; }
 
@@ -46,34 +52,34 @@ installed_hover="0 148 216" # 0094D8
 
 xdotool mousemove 1279 1023
 settle
-expect_pixel 27 471 $tile_idle "EULA tile idle"
-expect_pixel 282 186 $row_idle "VST3 row idle"
-expect_pixel 564 186 $installed_idle "CLAP row idle"
+expect_pixel $(at EULA 0.5 5) $tile_idle "EULA tile idle"
+expect_pixel $(at VST3 43 1) $row_idle "VST3 row idle"
+expect_pixel $(at CLAP 43 1) $installed_idle "CLAP row idle"
 
-xdotool mousemove --window "$window" 54 447
+xdotool mousemove --window "$window" $(at EULA 5 1)
 settle
-expect_pixel 27 471 $tile_hover "EULA tile under the pointer"
-expect_pixel 96 471 $tile_idle "MANUAL tile idle beside it"
+expect_pixel $(at EULA 0.5 5) $tile_hover "EULA tile under the pointer"
+expect_pixel $(at MANUAL 0.5 5) $tile_idle "MANUAL tile idle beside it"
 
 xdotool mousedown 1
 settle
-expect_pixel 27 471 $green "EULA tile held"
+expect_pixel $(at EULA 0.5 5) $green "EULA tile held"
 
 # Dragged off and released outside: green while held, idle after, and no click.
-xdotool mousemove --window "$window" 300 380
+xdotool mousemove --window "$window" $(at NO_CONTROL)
 settle
-expect_pixel 27 471 $green "EULA tile held with the pointer outside"
+expect_pixel $(at EULA 0.5 5) $green "EULA tile held with the pointer outside"
 xdotool mouseup 1
 settle
-expect_pixel 27 471 $tile_idle "EULA tile released outside"
+expect_pixel $(at EULA 0.5 5) $tile_idle "EULA tile released outside"
 
-xdotool mousemove --window "$window" 150 236
+xdotool mousemove --window "$window" $(at VST3)
 settle
-expect_pixel 282 186 $row_hover "VST3 row under the pointer"
-xdotool mousemove --window "$window" 440 236
+expect_pixel $(at VST3 43 1) $row_hover "VST3 row under the pointer"
+xdotool mousemove --window "$window" $(at CLAP)
 settle
-expect_pixel 564 186 $installed_hover "CLAP row under the pointer"
-expect_pixel 282 186 $row_idle "VST3 row idle again"
+expect_pixel $(at CLAP 43 1) $installed_hover "CLAP row under the pointer"
+expect_pixel $(at VST3 43 1) $row_idle "VST3 row idle again"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures pixel checks failed"

@@ -9,6 +9,8 @@ exe=$(realpath "${1:?usage: screenshot.sh <vx_installer> <output folder>}")
 out=$(realpath "${2:?usage: screenshot.sh <vx_installer> <output folder>}")
 here=$(dirname "$(realpath "$0")")
 source "$here/xvfb_session.sh"
+# shellcheck source=controls.sh
+source "$here/controls.sh"
 
 # The stand-in CLAP module: a versioned DLL when the fixture writer is there, otherwise a
 # plain file (which reads "INSTALLED" without a version).
@@ -28,7 +30,8 @@ fi
 start_installer
 # Select VST3 as well (a click on its tile), then park the pointer outside the window so
 # that no control shows its hover state.
-xdotool mousemove --window "$window" 150 210 click 1
+# shellcheck disable=SC2046 # two numbers
+xdotool mousemove --window "$window" $(control_point VST3 600) click 1
 xdotool mousemove 1279 1023
 sleep 0.5
 shoot_window "$out/main-600.png"

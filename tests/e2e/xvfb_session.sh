@@ -2,38 +2,29 @@
 # installer's window on it. The caller sets `exe` and may fill the prefix before
 # start_installer; everything is removed on exit.
 
+# shellcheck source=../support/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
+
 work=$(mktemp -d)
 export WINEPREFIX="$work/prefix"
 mkdir -p "$WINEPREFIX/drive_c"
 app_pid=""
-xvfb_pid=""
 trap 'stop_session' EXIT
 
 # Ends the programs this session started and keeps the script's own exit status.
 stop_session() {
     local status=$?
     if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+    stop_xvfb
     rm -rf "$work"
     exit "$status"
 }
 
 common_files="$WINEPREFIX/drive_c/Program Files/Common Files"
 
-# Starts Xvfb on a free display number and the installer on it; sets `window`.
+# Starts an X server of its own and the installer on it; sets `window`.
 start_installer() {
-    local n
-    for n in $(seq $((100 + RANDOM % 300)) 499); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
-        export DISPLAY=":$n"
-        break
-    done
-    for _ in $(seq 1 50); do
-        xdpyinfo >/dev/null 2>&1 && break
-        sleep 0.1
-    done
+    start_xvfb || return 1
 
     "$exe" >/dev/null 2>&1 &
     app_pid=$!

@@ -30,6 +30,8 @@ RUN_TIMEOUT=120
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/vx-wine-cli.XXXXXX")"
 # shellcheck source=wine_session.sh
 source "$(dirname "$0")/wine_session.sh"
+# shellcheck source=check_runner.sh
+source "$(dirname "$0")/check_runner.sh"
 mkdir -p "$WORK/cwd"
 START_TIME=$SECONDS
 
@@ -44,15 +46,6 @@ BUNDLES=(
     'Program Files/Common Files/VST3/Ostrand.vst3'
     'Program Files/Common Files/CLAP/Ostrand.clap'
     'Program Files/Common Files/Avid/Audio/Plug-Ins/Ostrand.aaxplugin')
-
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.2
-    done
-}
 
 # Any visible window on the display, whoever made it, except the root window.
 ROOT_WINDOW=""
@@ -197,38 +190,15 @@ CHECKS=(install_all_writes_the_log status_json_reports_the_installs status_reach
 # ---------------------------------------------------------------------------------------
 # Runner
 
-PASSED=0
-FAILED=0
-finish() {
-    echo "run_wine_command_line_tests: $PASSED passed, $FAILED failed in $((SECONDS - START_TIME)) s"
-    ((FAILED == 0))
-    exit
-}
-
-setup_failed() {
-    echo "FAIL setup: $*"
-    FAILED=$((FAILED + 1))
-    finish
-}
-
 # The prefix: unpacked from the template that run_wine_tests.sh caches per Wine version,
 # made here when there is none yet.
 
-start_xvfb || setup_failed "Xvfb did not start (see $ARTEFACTS/xvfb.log)"
+start_wine_xvfb || setup_failed "Xvfb did not start (see $ARTEFACTS/xvfb.log)"
 ROOT_WINDOW="$(xdotool search --maxdepth 0 --name '' 2>/dev/null | head -n 1)"
 
 make_prefix || setup_failed "no Wine prefix: wineboot --init failed or timed out (see $ARTEFACTS/wineboot.log)"
 mkdir -p "$DRIVE_C/ProgramData/Audio Tarvosk" "$DRIVE_C/logs"
 [[ -z "$(visible_windows)" ]] || setup_failed "windows on the display before any run"
 
-for name in "${CHECKS[@]}"; do
-    out="$(mktemp "$WORK/check.XXXXXX")"
-    if "check_$name" >"$out" 2>&1; then
-        echo "PASS $name"
-        PASSED=$((PASSED + 1))
-    else
-        echo "FAIL $name: $(tr '\n' ' ' <"$out")"
-        FAILED=$((FAILED + 1))
-    fi
-done
+run_checks "" "${CHECKS[@]}"
 finish

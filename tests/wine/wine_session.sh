@@ -1,6 +1,6 @@
 # Sourced by the Wine stage's scripts once they have made WORK (a scratch folder) and
 # ARTEFACTS: a scratch 64-bit Wine prefix unpacked from a cached template, an X server of
-# its own, and the shut-down of both. The caller defines wait_for.
+# its own, and the shut-down of both.
 
 PREFIX_TIMEOUT=180
 export WINEPREFIX="$WORK/prefix"
@@ -10,7 +10,8 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 DRIVE_C="$WINEPREFIX/drive_c"
 PREFIX_CACHE="${VX_WINE_PREFIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vx_installer/wine-prefix}"
-XVFB_PID=""
+# shellcheck source=../support/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 
 # Ends Wine in the prefix and the X server; for the caller's exit trap.
 stop_wine_session() {
@@ -18,10 +19,7 @@ stop_wine_session() {
         timeout 20 wineserver -k >/dev/null 2>&1
         timeout 20 wineserver -w >/dev/null 2>&1
     fi
-    if [[ -n "$XVFB_PID" ]]; then
-        kill "$XVFB_PID" 2>/dev/null
-        wait "$XVFB_PID" 2>/dev/null
-    fi
+    stop_xvfb
 }
 
 # The prefix from the template cached for this Wine version, made with wineboot (and
@@ -46,12 +44,6 @@ make_prefix() {
     fi
 }
 
-# An X server on a free display, chosen by the server itself; sets DISPLAY.
-start_xvfb() {
-    exec 3>"$WORK/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$ARTEFACTS/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    exec 3>&-
-    wait_for 10 test -s "$WORK/display" || return 1
-    export DISPLAY=":$(head -n 1 "$WORK/display")"
-}
+# An X server of its own for the stage (tests/support/xvfb.sh), its output in the
+# artefacts; sets DISPLAY.
+start_wine_xvfb() { start_xvfb "$ARTEFACTS/xvfb.log"; }
