@@ -1,5 +1,6 @@
 #include "catalogue/Formats.h"
 #include "catalogue/Palette.h"
+#include "support/ImageProbe.h"
 #include "support/TestEnvironment.h"
 #include "ui/Fonts.h"
 #include "ui/MainComponent.h"
@@ -10,6 +11,8 @@
 #include <map>
 
 using namespace catalogue;
+
+using namespace testing_support;
 
 namespace
 {
@@ -36,48 +39,6 @@ protected:
 private:
     std::map<const juce::Button*, ControlMouseState> mouseStates;
 };
-
-// `top` at `alpha` of 255 over the opaque `below`, rounded to the nearest level.
-juce::Colour blend(juce::Colour top, int alpha, juce::Colour below)
-{
-    const auto mix = [alpha](juce::uint8 t, juce::uint8 b)
-    {
-        return static_cast<juce::uint8>(std::lround((t * alpha + b * (255 - alpha)) / 255.0));
-    };
-    return juce::Colour(mix(top.getRed(), below.getRed()), mix(top.getGreen(), below.getGreen()),
-                        mix(top.getBlue(), below.getBlue()));
-}
-
-// Inside a shape the renderer's integer blending may differ from the exact mix by one
-// level; at an anti-aliased edge the caller passes a larger tolerance.
-::testing::AssertionResult pixelIs(const juce::Image& image, int x, int y, juce::Colour expected,
-                                   int tolerance = 1)
-{
-    const auto actual = image.getPixelAt(x, y);
-    const auto off = [](juce::uint8 a, juce::uint8 b)
-    {
-        return std::abs(static_cast<int>(a) - b);
-    };
-    const int worst =
-        std::max({off(actual.getRed(), expected.getRed()), off(actual.getGreen(), expected.getGreen()),
-                  off(actual.getBlue(), expected.getBlue())});
-    if (worst <= tolerance && actual.getAlpha() == 255)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "pixel (" << x << ", " << y << ") is #" << actual.toDisplayString(true) << ", expected #"
-           << expected.toDisplayString(false);
-}
-
-// Number of pixels of `area` that differ between two images.
-int differingPixels(const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
-{
-    int count = 0;
-    for (int y = area.getY(); y < area.getBottom(); ++y)
-        for (int x = area.getX(); x < area.getRight(); ++x)
-            if (a.getPixelAt(x, y) != b.getPixelAt(x, y))
-                ++count;
-    return count;
-}
 
 struct Text
 {

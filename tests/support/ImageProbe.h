@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace testing_support
@@ -65,5 +67,57 @@ inline bool allPixelsAre(const juce::Image& image, juce::Rectangle<int> area, ju
             if (image.getPixelAt(x, y) != colour)
                 return false;
     return true;
+}
+// `top` at `alpha` of 255 over the opaque `below`, rounded to the nearest level.
+inline juce::Colour blend(juce::Colour top, int alpha, juce::Colour below)
+{
+    const auto mix = [alpha](juce::uint8 t, juce::uint8 b)
+    {
+        return static_cast<juce::uint8>(std::lround((t * alpha + b * (255 - alpha)) / 255.0));
+    };
+    return juce::Colour(mix(top.getRed(), below.getRed()), mix(top.getGreen(), below.getGreen()),
+                        mix(top.getBlue(), below.getBlue()));
+}
+
+// An opaque pixel within tolerance of the expected colour. Inside a shape the renderer's
+// integer blending may differ from the exact mix by one level; at an anti-aliased edge
+// the caller passes a larger tolerance.
+inline ::testing::AssertionResult pixelIs(const juce::Image& image, int x, int y, juce::Colour expected,
+                                          int tolerance = 1)
+{
+    const auto actual = image.getPixelAt(x, y);
+    const auto off = [](juce::uint8 a, juce::uint8 b)
+    {
+        return std::abs(static_cast<int>(a) - b);
+    };
+    const int worst =
+        std::max({off(actual.getRed(), expected.getRed()), off(actual.getGreen(), expected.getGreen()),
+                  off(actual.getBlue(), expected.getBlue())});
+    if (worst <= tolerance && actual.getAlpha() == 255)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "pixel (" << x << ", " << y << ") is #" << actual.toDisplayString(true) << ", expected #"
+           << expected.toDisplayString(false);
+}
+
+// Number of pixels of area that differ between two images.
+inline int differingPixels(const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
+{
+    int count = 0;
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            if (a.getPixelAt(x, y) != b.getPixelAt(x, y))
+                ++count;
+    return count;
+}
+
+// Number of pixels with any ink (alpha above 0).
+inline int inkedPixels(const juce::Image& image)
+{
+    int ink = 0;
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            ink += image.getPixelAt(x, y).getAlpha() > 0 ? 1 : 0;
+    return ink;
 }
 } // namespace testing_support
