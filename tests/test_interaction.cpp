@@ -6,6 +6,7 @@
 #include "install/InstallStatus.h"
 #include "support/DesktopPointer.h"
 #include "support/ImageProbe.h"
+#include "support/MainComponentFixture.h"
 #include "support/MessageLoop.h"
 #include "support/TestEnvironment.h"
 #include "ui/LinkLauncher.h"
@@ -26,48 +27,9 @@ using Selection = catalogue::PerFormat<bool>;
 
 namespace
 {
-class MainInteraction : public ::testing::Test
+class MainInteraction : public testing_support::MainComponentFixture
 {
 protected:
-    void SetUp() override
-    {
-        previousLauncher = ui::setLinkLauncher(
-            [this](const juce::URL& url)
-            {
-                launched.add(url.toString(false));
-                return true;
-            });
-        juce::ModifierKeys::currentModifiers = {};
-    }
-
-    void TearDown() override
-    {
-        pointer.reset();
-        main.reset();
-        ui::setLinkLauncher(previousLauncher);
-        juce::ModifierKeys::currentModifiers = {};
-    }
-
-    // A bundle in the default install folder of a format, before the main component
-    // starts: a file for CLAP, a folder otherwise (or the other kind when asked).
-    void plantBundle(int format, bool otherKind = false)
-    {
-        const auto bundle = prefix.commonFiles()
-                                .getChildFile(defaultFormatFolders[format])
-                                .getChildFile(juce::String(productName) + formatExtensions[format]);
-        const bool asFile = (format == clapFormat) != otherKind;
-        if (asFile)
-            ASSERT_TRUE(bundle.create().wasOk());
-        else
-            ASSERT_TRUE(bundle.createDirectory().wasOk());
-    }
-
-    MainComponent& start()
-    {
-        main = std::make_unique<MainComponent>();
-        return *main;
-    }
-
     // The main component in a window of its own at the top left of the screen, and a
     // pointer to move over it.
     MainComponent& startOnDesktop()
@@ -80,28 +42,13 @@ protected:
         return *main;
     }
 
-    juce::Button& button(const juce::String& name)
-    {
-        for (auto* child : main->getChildren())
-            if (auto* b = dynamic_cast<juce::Button*>(child); b != nullptr && b->getName() == name)
-                return *b;
-        ADD_FAILURE() << "no button " << name;
-        return *main->installButton;
-    }
-
     void click(juce::Button& target)
     {
         target.triggerClick();
         dispatchMessages();
     }
 
-    void click(const juce::String& name) { click(button(name)); }
-
-    juce::File bundle(int format) const
-    {
-        return install::getBundleFile(main->installFolders[static_cast<size_t>(format)], main->productName,
-                                      format);
-    }
+    void click(const juce::String& name) { click(control(name)); }
 
     // The result card of the fade, as the main component shows it now: white text
     // centred at the bottom of the card, as wide as the outcome's text.
@@ -115,12 +62,6 @@ protected:
                 .getStringWidthFloat(success ? "Operation Successful!" : "Operation failed!");
         EXPECT_NEAR(text.second - text.first + 1, expectedWidth, 4.0f);
     }
-
-    testing_support::ScopedWinePrefix prefix;
-    std::unique_ptr<MainComponent> main;
-    std::unique_ptr<testing_support::DesktopPointer> pointer;
-    juce::StringArray launched;
-    ui::LinkLauncher previousLauncher;
 };
 } // namespace
 
@@ -311,7 +252,7 @@ TEST_F(MainInteraction, ADoubleClickOnInstallInstallsOnceAndShowsSuccess)
     EXPECT_FALSE(main->resultPanel->success);
 
     // So does the next click of a format, made after the run.
-    pointer->moveOnto(button("VST3"));
+    pointer->moveOnto(control("VST3"));
     pointer->click();
     EXPECT_EQ(main->formatSelected, (Selection{true, false, false}));
 }
@@ -411,17 +352,17 @@ TEST_F(MainInteraction, HoverTextsFollowThePointer)
     for (const auto& [name, text] : texts)
     {
         SCOPED_TRACE(name);
-        ASSERT_TRUE(pointer->moveOnto(button(name)));
+        ASSERT_TRUE(pointer->moveOnto(control(name)));
         EXPECT_EQ(main->infoLabel->getText(), juce::String(text));
     }
 
     // From a format button onto SELECT ALL: leaving cleared the label, SELECT ALL sets nothing.
-    ASSERT_TRUE(pointer->moveOnto(button("CLAP")));
+    ASSERT_TRUE(pointer->moveOnto(control("CLAP")));
     ASSERT_TRUE(pointer->moveOnto(*main->selectAllButton));
     EXPECT_EQ(main->infoLabel->getText(), juce::String());
 
     // Off every button onto the bare component.
-    ASSERT_TRUE(pointer->moveOnto(button("EULA")));
+    ASSERT_TRUE(pointer->moveOnto(control("EULA")));
     ASSERT_TRUE(pointer->moveTo(bareSpot, nullptr));
     EXPECT_EQ(main->infoLabel->getText(), juce::String());
 }
@@ -429,12 +370,12 @@ TEST_F(MainInteraction, HoverTextsFollowThePointer)
 TEST_F(MainInteraction, HoverTextOfAFormatFollowsTheDisk)
 {
     startOnDesktop();
-    ASSERT_TRUE(pointer->moveOnto(button("CLAP")));
+    ASSERT_TRUE(pointer->moveOnto(control("CLAP")));
     EXPECT_EQ(main->infoLabel->getText(), juce::String("Select to install CLAP"));
 
     ASSERT_TRUE(bundle(clapFormat).create().wasOk());
-    ASSERT_TRUE(pointer->moveOnto(button("VST3")));
-    ASSERT_TRUE(pointer->moveOnto(button("CLAP")));
+    ASSERT_TRUE(pointer->moveOnto(control("VST3")));
+    ASSERT_TRUE(pointer->moveOnto(control("CLAP")));
     EXPECT_EQ(main->infoLabel->getText(), juce::String("Select to update CLAP to 1.2.0"));
 }
 
@@ -471,7 +412,7 @@ TEST_F(MainInteraction, OpenPanelsTakeTheClicksAndTheFadingCardDoesNot)
     pointer->click();
     ASSERT_NE(main->resultPanel, nullptr);
     ASSERT_TRUE(juce::Desktop::getInstance().getAnimator().isAnimating(main->resultPanel.get()));
-    ASSERT_TRUE(pointer->moveOnto(button("VST3")));
+    ASSERT_TRUE(pointer->moveOnto(control("VST3")));
     pointer->click();
     EXPECT_TRUE(main->formatSelected[vst3Format]);
 }
@@ -520,9 +461,9 @@ TEST_F(MainInteraction, GoesAwayCleanlyWhileAButtonHasTheKeyboardFocus)
     startOnDesktop();
     click("EULA");
     click(*main->eulaPanel->closeButton);
-    ASSERT_TRUE(pointer->moveOnto(button("VST3")));
+    ASSERT_TRUE(pointer->moveOnto(control("VST3")));
     pointer->click();
-    ASSERT_TRUE(button("VST3").hasKeyboardFocus(false));
+    ASSERT_TRUE(control("VST3").hasKeyboardFocus(false));
     pointer.reset();
     main.reset();
 }
@@ -553,7 +494,7 @@ TEST_F(MainInteraction, AFailedRunNamesItsReasonUntilThePointerEntersAnotherCont
     EXPECT_EQ(main->infoLabel->getText(), reason);
 
     // Another control ends it; hover texts work as before.
-    ASSERT_TRUE(pointer->moveOnto(button("EULA")));
+    ASSERT_TRUE(pointer->moveOnto(control("EULA")));
     EXPECT_EQ(main->infoLabel->getText(), juce::String("Click to read End-User License Agreement"));
     ASSERT_TRUE(pointer->moveTo(bareSpot, nullptr));
     EXPECT_EQ(main->infoLabel->getText(), juce::String());

@@ -6,6 +6,7 @@
 #include "install/InstallStatus.h"
 #include "support/DesktopPointer.h"
 #include "support/ImageProbe.h"
+#include "support/MainComponentFixture.h"
 #include "support/MessageLoop.h"
 #include "support/TestEnvironment.h"
 #include "ui/Announcer.h"
@@ -26,43 +27,9 @@ using Selection = catalogue::PerFormat<bool>;
 
 namespace
 {
-class KeyboardAccess : public ::testing::Test
+class KeyboardAccess : public testing_support::MainComponentFixture
 {
 protected:
-    void SetUp() override
-    {
-        previousLauncher = ui::setLinkLauncher(
-            [this](const juce::URL& url)
-            {
-                launched.add(url.toString(false));
-                return true;
-            });
-        previousAnnouncer = ui::setAnnouncer([this](const juce::String& text) { announced.add(text); });
-        juce::ModifierKeys::currentModifiers = {};
-    }
-
-    void TearDown() override
-    {
-        pointer.reset();
-        window.reset();
-        main.reset();
-        ui::setLinkLauncher(previousLauncher);
-        ui::setAnnouncer(previousAnnouncer);
-        juce::ModifierKeys::currentModifiers = {};
-    }
-
-    void plantClapBundle()
-    {
-        const auto bundle = prefix.commonFiles().getChildFile("CLAP").getChildFile("Ostrand.clap");
-        ASSERT_TRUE(bundle.create().wasOk());
-    }
-
-    MainComponent& start()
-    {
-        main = std::make_unique<MainComponent>();
-        return *main;
-    }
-
     // The main component as the content of a window of its own that, like the program's
     // main window, leaves the keyboard focus to its content; no control focused, as at
     // start.
@@ -103,41 +70,18 @@ protected:
         return focused != nullptr ? focused->getName() : "(none)";
     }
 
-    ui::ControlButton& control(const juce::String& name)
-    {
-        for (auto* child : main->getChildren())
-            if (auto* b = dynamic_cast<ui::ControlButton*>(child); b != nullptr && b->getName() == name)
-                return *b;
-        ADD_FAILURE() << "no control " << name;
-        return *main->installButton;
-    }
-
-    juce::File clapBundle() const
-    {
-        return install::getBundleFile(main->installFolders[clapFormat], main->productName, clapFormat);
-    }
-
     // A pixel in the middle of the ring's band left of a control (u = 6: the ring lies
     // 3 to 4.5 pixels outside the bounds).
     static juce::Point<int> ringPointLeftOf(const juce::Component& c)
     {
         return {c.getX() - 4, c.getBounds().getCentreY()};
     }
-
-    testing_support::ScopedWinePrefix prefix;
-    std::unique_ptr<MainComponent> main;
-    std::unique_ptr<juce::Component> window;
-    std::unique_ptr<testing_support::DesktopPointer> pointer;
-    juce::StringArray launched;
-    juce::StringArray announced;
-    ui::LinkLauncher previousLauncher;
-    ui::Announcer previousAnnouncer;
 };
 } // namespace
 
 TEST_F(KeyboardAccess, EveryControlHasTitleRoleStateAndItsHoverTextAsHelp)
 {
-    plantClapBundle();
+    plantBundle(clapFormat);
     startOnDesktop();
     main->formatSelected[vst3Format] = true;
 
@@ -187,7 +131,7 @@ TEST_F(KeyboardAccess, EveryControlHasTitleRoleStateAndItsHoverTextAsHelp)
     control("AAX").triggerClick();
     dispatchMessages();
     EXPECT_TRUE(control("AAX").getAccessibilityHandler()->getCurrentState().isChecked());
-    ASSERT_TRUE(clapBundle().deleteFile());
+    ASSERT_TRUE(bundle(clapFormat).deleteFile());
     EXPECT_EQ(control("CLAP").getAccessibilityHandler()->getDescription(), "NOT INSTALLED");
     EXPECT_EQ(control("CLAP").getAccessibilityHandler()->getHelp(), "Select to install CLAP");
 
@@ -393,7 +337,7 @@ TEST_F(KeyboardAccess, SpaceAndReturnPressTheFocusedControlAsAClickDoes)
 
 TEST_F(KeyboardAccess, ShiftReturnOnInstallUninstallsAsAShiftClickDoes)
 {
-    plantClapBundle();
+    plantBundle(clapFormat);
     startOnDesktop();
     ASSERT_EQ(main->formatSelected, (Selection{false, true, false}));
     for (int i = 0; i < 9; ++i)
@@ -404,7 +348,7 @@ TEST_F(KeyboardAccess, ShiftReturnOnInstallUninstallsAsAShiftClickDoes)
     juce::ModifierKeys::currentModifiers = juce::ModifierKeys(juce::ModifierKeys::shiftModifier);
     main->getPeer()->handleModifierKeysChange();
     press(juce::KeyPress::returnKey, juce::ModifierKeys::shiftModifier);
-    EXPECT_FALSE(clapBundle().exists());
+    EXPECT_FALSE(bundle(clapFormat).exists());
     ASSERT_NE(main->resultPanel, nullptr);
     EXPECT_TRUE(main->resultPanel->success);
     EXPECT_EQ(announced, juce::StringArray({"Operation Successful!"}));
@@ -417,7 +361,7 @@ TEST_F(KeyboardAccess, EachRunAnnouncesTheResultCardsText)
     control("CLAP").keyPressed(juce::KeyPress(juce::KeyPress::spaceKey));
     control("INSTALL").triggerClick(); // a click announces as well
     dispatchMessages();
-    EXPECT_TRUE(clapBundle().existsAsFile());
+    EXPECT_TRUE(bundle(clapFormat).existsAsFile());
     EXPECT_EQ(announced, juce::StringArray({"Operation failed!", "Operation Successful!"}));
 }
 
