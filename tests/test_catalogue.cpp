@@ -93,7 +93,7 @@ TEST(Catalogue, PaletteStringsParseToOpaqueColoursInAnyCase)
     EXPECT_EQ(parsePaletteColour("86cf7a"), parsePaletteColour("86CF7A"));
 }
 
-TEST(Catalogue, LicenceTextHasTheAgreedShape)
+TEST(Catalogue, LicenceTextIs4785AsciiCharactersIn18LinesAndElevenParagraphs)
 {
     EXPECT_EQ(eulaText.length(), 4785);
     EXPECT_FALSE(eulaText.containsChar('\r'));

@@ -106,9 +106,9 @@ protected:
     const Shades shades;
 };
 
-// The worked example at 600 x 600, and the same picture scaled to 800 x 800: CLAP
+// The 600 x 600 layout at u = 6, and the same picture scaled to 800 x 800 at u = 8: CLAP
 // installed (so selected at start), VST3 and AAX not installed, AAX selected by hand.
-TEST_F(MainComponentPaint, WorkedExampleGeometryAtBothSizes)
+TEST_F(MainComponentPaint, LayoutAtU6AndU8WithClapInstalledAndAaxSelected)
 {
     installFileBundle(1, "Ostrand.clap");
     PaintProbe main;
@@ -296,8 +296,8 @@ TEST_F(MainComponentPaint, CaptionsFollowTheirStates)
     EXPECT_EQ(differingPixels(main.render(), selectAllReference(colourGreen, colourSurface), selectAll), 0);
 }
 
-// Name and status of each row, compared with the texts set in the embedded face at the
-// worked example's text box, over the row's fill.
+// Name and status of each row, compared with the texts set in the embedded face in the
+// row's text box (the row inset by 1.5u, right of the icon's 10u column), over the row's fill.
 TEST_F(MainComponentPaint, RowsShowTheInstallStatusReadAtEachPaint)
 {
     PaintProbe main;
