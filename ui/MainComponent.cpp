@@ -275,9 +275,11 @@ void MainComponent::resized()
 
     installButton->setBounds(ui::boundsInUnits(u, 86.0f, 73.5f, 10.0f, 10.0f));
     selectAllButton->setBounds(ui::boundsInUnits(u, 80.0f, 22.5f, 16.0f, 4.0f));
-    formatButtons[vst3Format]->setBounds(ui::boundsInUnits(u, 4.0f, 30.0f, 45.0f, 10.0f));
-    formatButtons[clapFormat]->setBounds(ui::boundsInUnits(u, 51.0f, 30.0f, 45.0f, 10.0f));
-    formatButtons[aaxFormat]->setBounds(ui::boundsInUnits(u, 4.0f, 42.0f, 45.0f, 10.0f));
+    // The format rows fill two columns in format order: VST3 and CLAP, then AAX.
+    for (int i = 0; i < numFormats; ++i)
+        formatButtons[static_cast<size_t>(i)]->setBounds(
+            ui::boundsInUnits(u, 4.0f + 47.0f * static_cast<float>(i % 2),
+                              30.0f + 12.0f * static_cast<float>(i / 2), 45.0f, 10.0f));
 
     infoLabel->setFont(ui::fontFromTypeface(customLookAndFeel.regularTypeface, 3.0f * u));
     infoLabel->setBounds(ui::boundsInUnits(u, 4.0f, 90.0f, 92.0f, 3.0f));
@@ -532,15 +534,13 @@ std::vector<juce::Component*> MainComponent::getFocusOrder() const
 
 std::vector<juce::Component*> MainComponent::getMainControls() const
 {
-    return {selectAllButton.get(),
-            formatButtons[vst3Format].get(),
-            formatButtons[clapFormat].get(),
-            formatButtons[aaxFormat].get(),
-            linkButtons[0].get(),
-            linkButtons[1].get(),
-            linkButtons[2].get(),
-            linkButtons[3].get(),
-            installButton.get()};
+    std::vector<juce::Component*> controls{selectAllButton.get()};
+    for (const auto& row : formatButtons)
+        controls.push_back(row.get());
+    for (const auto& link : linkButtons)
+        controls.push_back(link.get());
+    controls.push_back(installButton.get());
+    return controls;
 }
 
 std::unique_ptr<juce::ComponentTraverser> MainComponent::createKeyboardFocusTraverser()
