@@ -21,8 +21,7 @@ enum FormatIndex
 inline constexpr int numFormats = 3;
 
 // One value per format, by format index.
-template <typename T>
-using PerFormat = std::array<T, numFormats>;
+template <typename T> using PerFormat = std::array<T, numFormats>;
 
 struct FormatFacts
 {
