@@ -1,12 +1,6 @@
 #include "platform/Platform.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/WindowsApi.h"
 
 // The Windows side of the seam: the framework and the Win32 API answer directly, and
 // Windows paths are this platform's own paths.

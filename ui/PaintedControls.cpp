@@ -2,6 +2,8 @@
 
 #include "catalogue/Palette.h"
 
+#include <algorithm>
+
 namespace ui
 {
 std::unique_ptr<ControlButton> createPaintedControl(juce::Component& owner, const juce::String& name,
