@@ -9,10 +9,11 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 out=${VX_FUZZ_BUILD_DIR:-build-fuzz}
 clang=${CLANGXX:-clang++-14}
+# shellcheck source=fuzz-common.sh
+source tools/fuzz-common.sh
 mkdir -p "$out/corpus"
 
-"$clang" -std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    tests/fuzz/pe_version_reader_fuzz.cpp platform/PeVersionReader.cpp -o "$out/pe_version_reader_fuzz"
+build_fuzzer pe_version_reader_fuzz tests/fuzz/pe_version_reader_fuzz.cpp platform/PeVersionReader.cpp
 
 PYTHONPATH=tools python3 - "$out/seeds" <<'PY'
 import pathlib, sys
@@ -29,13 +30,4 @@ if command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v x86_64-w64-m
         tests/fixtures/mingw_module.cpp "$out/mingw_module_res.o"
 fi
 
-cd "$out"
-echo "Fuzzing the PE version reader for $seconds s (log: $out/fuzz.log)"
-if ./pe_version_reader_fuzz -max_total_time="$seconds" -max_len=131072 -print_final_stats=1 corpus seeds \
-    >fuzz.log 2>&1; then
-    grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' fuzz.log
-else
-    tail -n 60 fuzz.log
-    echo "the fuzzer found a failing input (see $out/crash-* and $out/fuzz.log)" >&2
-    exit 1
-fi
+run_fuzzer "the PE version reader" pe_version_reader_fuzz 131072

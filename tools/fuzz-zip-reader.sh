@@ -10,11 +10,12 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 out=${VX_FUZZ_BUILD_DIR:-build-fuzz-zip}
 clang=${CLANGXX:-clang++-14}
+# shellcheck source=fuzz-common.sh
+source tools/fuzz-common.sh
 mkdir -p "$out/corpus"
 out=$(realpath "$out")
 
-"$clang" -std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    tests/fuzz/zip_archive_fuzz.cpp install/ZipArchive.cpp -lz -o "$out/zip_archive_fuzz"
+build_fuzzer zip_archive_fuzz tests/fuzz/zip_archive_fuzz.cpp install/ZipArchive.cpp -lz
 
 rm -rf "$out/seeds" "$out/tree"
 mkdir -p "$out/seeds" "$out/tree/Ostrand.vst3/Contents/x86_64-win"
@@ -72,13 +73,4 @@ PY
     ! command -v 7z >/dev/null || 7z a -tzip -bd "$out/seeds/7zip.zip" Ostrand.vst3 >/dev/null
     ! command -v bsdtar >/dev/null || bsdtar --format zip -cf - Ostrand.vst3 | cat >"$out/seeds/bsdtar.zip")
 
-cd "$out"
-echo "Fuzzing the zip reader for $seconds s (log: $out/fuzz.log)"
-if ./zip_archive_fuzz -max_total_time="$seconds" -max_len=16384 -print_final_stats=1 corpus seeds \
-    >fuzz.log 2>&1; then
-    grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' fuzz.log
-else
-    tail -n 60 fuzz.log
-    echo "the fuzzer found a failing input (see $out/crash-* and $out/fuzz.log)" >&2
-    exit 1
-fi
+run_fuzzer "the zip reader" zip_archive_fuzz 16384

@@ -1,0 +1,27 @@
+# Sourced by the fuzz scripts (tools/fuzz-*.sh), which set `out` (the build folder),
+# `seconds` and `clang` first.
+
+# build_fuzzer NAME SOURCE... [-lLIB...]: the libFuzzer target out/NAME, with
+# AddressSanitizer and UndefinedBehaviorSanitizer, stopping at the first finding.
+build_fuzzer() {
+    local name=$1
+    shift
+    "$clang" -std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+        "$@" -o "$out/$name"
+}
+
+# run_fuzzer WHAT NAME MAX_LEN: runs out/NAME from out/corpus and out/seeds for `seconds`
+# and prints its final figures; on a finding prints the log's tail and fails.
+run_fuzzer() {
+    local what=$1 name=$2 max_len=$3
+    cd "$out"
+    echo "Fuzzing $what for $seconds s (log: $out/fuzz.log)"
+    if "./$name" -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 corpus seeds \
+        >fuzz.log 2>&1; then
+        grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' fuzz.log
+    else
+        tail -n 60 fuzz.log
+        echo "the fuzzer found a failing input (see $out/crash-* and $out/fuzz.log)" >&2
+        return 1
+    fi
+}
