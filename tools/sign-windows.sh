@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Signs the Windows executable with Authenticode (SHA-256, osslsigncode) from a
 # PKCS#12 certificate. The signature names the product and the maker's web address,
-# both read from catalogue/Product.h.
+# read from the catalogue: productName (catalogue/FormatTable.h) and the site of
+# productPageUrl (catalogue/Product.h).
 #
 #   VX_SIGN_PKCS12=maker.p12 VX_SIGN_PASSWORD=... tools/sign-windows.sh EXE [OUT]
 #
@@ -53,12 +54,13 @@ p12="${VX_SIGN_PKCS12:-}"
 
 # The signature's description and "more information" link.
 product_value() {
-    sed -n "s/^inline constexpr const char\* $1 = \"\(.*\)\";$/\1/p" "$root/catalogue/Product.h"
+    sed -n "s/^inline constexpr const char\* $1 = \"\(.*\)\";$/\1/p" "$root/catalogue/FormatTable.h" \
+        "$root/catalogue/Product.h"
 }
 product_name="$(product_value productName)"
 maker_site="$(product_value productPageUrl | sed -E 's#^([a-z]+://[^/]+).*#\1#')"
 [[ -n "$product_name" && "$maker_site" == http* ]] ||
-    fail 1 "cannot read productName and productPageUrl from $root/catalogue/Product.h"
+    fail 1 "cannot read productName and productPageUrl from $root/catalogue/"
 
 work="$(mktemp -d "$out_dir/.sign-windows.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
