@@ -1,9 +1,12 @@
 #include "support/TestEnvironment.h"
 #include "catalogue/Formats.h"
 #include "install/InstallReport.h"
+#include "ui/Layout.h"
 #include "ui/MainComponent.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace
 {
@@ -164,4 +167,52 @@ TEST(MainComponentLabel, EveryReasonSentenceFitsTheLabelAt600)
                     EXPECT_FALSE(text.contains(".vx-")) << text;
                     EXPECT_LE(label.getFont().getStringWidthFloat(text), room) << text;
                 }
+}
+
+// The window scripts click and read pixels through tests/e2e/controls.sh, a table of the
+// controls' rectangles in units of u; every control of the main screen and of the panels
+// it names must lie where the program puts it, at every width.
+TEST_F(MainComponentLayout, ScriptControlTableMatchesTheControls)
+{
+    const auto table = juce::File(VX_SOURCE_DIR "/tests/e2e/controls.sh").loadFileAsString();
+    std::map<juce::String, std::array<float, 4>> units;
+    for (auto line : juce::StringArray::fromLines(table))
+    {
+        line = line.trim();
+        if (!line.startsWith("[") || !line.contains("]=\""))
+            continue;
+        const auto numbers = juce::StringArray::fromTokens(
+            line.fromFirstOccurrenceOf("=\"", false, false).upToFirstOccurrenceOf("\"", false, false), " ",
+            "");
+        ASSERT_EQ(numbers.size(), 4) << line;
+        units[line.substring(1).upToFirstOccurrenceOf("]", false, false)] = {
+            numbers[0].getFloatValue(), numbers[1].getFloatValue(), numbers[2].getFloatValue(),
+            numbers[3].getFloatValue()};
+    }
+
+    for (int width : {600, 650, 800})
+    {
+        MainComponent main;
+        main.setSize(width, width);
+        const float u = main.unit;
+        main.buttonClicked(main.linkButtons[0].get()); // the licence panel, for its close control
+        const auto checkControl = [&](const juce::Component& control, const juce::String& name)
+        {
+            ASSERT_EQ(units.count(name), 1u) << name << " is missing from controls.sh";
+            const auto& r = units[name];
+            EXPECT_EQ(control.getBounds(), ui::boundsInUnits(u, r[0], r[1], r[2], r[3]))
+                << name << " at " << width;
+        };
+        for (auto* child : main.getChildren())
+            if (dynamic_cast<ui::ControlButton*>(child) != nullptr)
+                checkControl(*child, child->getName());
+        ASSERT_NE(main.eulaPanel, nullptr);
+        checkControl(*main.eulaPanel->closeButton, "PANEL_CLOSE");
+        panel_support support;
+        support.unit = u;
+        support.setSize(width, width);
+        checkControl(*support.discordButton, "DISCORD");
+        checkControl(*support.mailButton, "MAIL");
+        checkControl(*support.closeButton, "PANEL_CLOSE");
+    }
 }

@@ -1,10 +1,17 @@
 # Sourced by the end-to-end scripts that drive the real window on the display
 # run-with-xvfb.sh gives them: a scratch Wine prefix that goes on exit, the installer
 # (`app_pid`, set by the caller once started) ended on exit, and the check helpers. The
-# caller sets `artefacts` and, once the window is there, `window`.
+# caller sets `artefacts` (emptied of old screenshots here) and, once the window is
+# there, `window`.
+
+[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: run under tests/support/run-with-xvfb.sh" >&2; exit 2; }
+mkdir -p "$artefacts"
+rm -f "$artefacts"/*.png
 
 # shellcheck source=controls.sh
 source "$(dirname "${BASH_SOURCE[0]}")/controls.sh"
+# shellcheck source=window.sh
+source "$(dirname "${BASH_SOURCE[0]}")/window.sh"
 
 work=$(mktemp -d)
 export WINEPREFIX="$work/prefix"

@@ -11,10 +11,6 @@ usage="usage: interaction.sh <vx_installer> <wm_stand_in> <artefact folder>"
 exe=$(realpath "${1:?$usage}")
 wm_stand_in=$(realpath "${2:?$usage}")
 artefacts=${3:?$usage}
-[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: run under tests/support/run-with-xvfb.sh" >&2; exit 2; }
-mkdir -p "$artefacts"
-rm -f "$artefacts"/*.png
-
 # shellcheck source=checks.sh
 source "$(dirname "$0")/checks.sh"
 maker_folder="$WINEPREFIX/drive_c/ProgramData/Audio Tarvosk"
@@ -55,10 +51,7 @@ warning_orange="255 170 0" # the warning icon's disc
 "$wm_stand_in" prepare
 "$exe" >"$work/installer.log" 2>&1 &
 app_pid=$!
-window=""
-find_window() { window=$(xdotool search --name '^vx_installer$' 2>/dev/null | head -n 1); [ -n "$window" ]; }
-within 10 find_window || { echo "no window named vx_installer appeared"; exit 1; }
-sleep 0.5
+wait_for_window 10 || exit 1
 
 # The settings file with the default folders, written at the first start.
 check "settings file written at start" within 5 test -f "$settings_file"

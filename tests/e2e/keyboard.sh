@@ -10,10 +10,6 @@ set -euo pipefail
 usage="usage: keyboard.sh <vx_installer> <artefact folder>"
 exe=$(realpath "${1:?$usage}")
 artefacts=${2:?$usage}
-[ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: run under tests/support/run-with-xvfb.sh" >&2; exit 2; }
-mkdir -p "$artefacts"
-rm -f "$artefacts"/*.png
-
 # shellcheck source=checks.sh
 source "$(dirname "$0")/checks.sh"
 vst3_bundle="$WINEPREFIX/drive_c/Program Files/Common Files/VST3/Ostrand.vst3"
@@ -37,10 +33,7 @@ success_green="40 201 55"
 
 "$exe" >"$work/installer.log" 2>&1 &
 app_pid=$!
-window=""
-find_window() { window=$(xdotool search --name '^vx_installer$' 2>/dev/null | head -n 1); [ -n "$window" ]; }
-within 10 find_window || { echo "no window named vx_installer appeared"; exit 1; }
-sleep 0.5
+wait_for_window 10 || exit 1
 # Without a window manager nobody gives the window the focus; the pointer stays away.
 xdotool mousemove 1279 1023
 xdotool windowfocus --sync "$window"

@@ -4,6 +4,8 @@
 
 # shellcheck source=../support/xvfb.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
+# shellcheck source=window.sh
+source "$(dirname "${BASH_SOURCE[0]}")/window.sh"
 
 work=$(mktemp -d)
 export WINEPREFIX="$work/prefix"
@@ -29,14 +31,7 @@ start_installer() {
     "$exe" >/dev/null 2>&1 &
     app_pid=$!
 
-    window=""
-    for _ in $(seq 1 100); do
-        window=$(xdotool search --name '^vx_installer$' 2>/dev/null | head -n 1 || true)
-        [ -n "$window" ] && break
-        sleep 0.1
-    done
-    [ -n "$window" ] || { echo "no window named vx_installer appeared" >&2; return 1; }
-    sleep 0.5
+    wait_for_window 10
 }
 
 # Client area of the window as "WIDTHxHEIGHT+X+Y" on the root window.
