@@ -68,11 +68,14 @@ set(ZLIB_USE_STATIC_LIBS ON)
 # Everything (libgcc, libstdc++, winpthread, zlib, png, jpeg) is linked in, so
 # the executable needs nothing but the system DLLs of Windows. The platform
 # module would replace *_STANDARD_LIBRARIES_INIT, so the cache entries are
-# seeded directly: CMake's usual defaults followed by what JUCE needs.
+# seeded directly. Only DLLs on Windows' KnownDLLs list are imported the usual
+# way (uuid is a static library); the others JUCE needs (version, winmm,
+# wininet, dxgi) are delay-imported by the project (cmake/DelayImports.cmake),
+# and the sockets come from ws2_32 rather than its old wrapper wsock32.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -mwindows")
 set(VX_MINGW_SYSTEM_LIBS
-    -lkernel32 -luser32 -lgdi32 -lwinspool -lshell32 -lole32 -loleaut32 -luuid -lcomdlg32 -ladvapi32
-    -lwsock32 -lwininet -lversion -lws2_32 -limm32 -lshlwapi -lrpcrt4 -lwinmm -ldxgi)
+    -lkernel32 -luser32 -lgdi32 -lshell32 -lole32 -loleaut32 -luuid -lcomdlg32 -ladvapi32
+    -lws2_32 -limm32 -lshlwapi -lrpcrt4)
 list(JOIN VX_MINGW_SYSTEM_LIBS " " VX_MINGW_SYSTEM_LIBS)
 set(CMAKE_C_STANDARD_LIBRARIES "${VX_MINGW_SYSTEM_LIBS}" CACHE STRING "Libraries linked into every C target")
 set(CMAKE_CXX_STANDARD_LIBRARIES "${VX_MINGW_SYSTEM_LIBS}" CACHE STRING "Libraries linked into every C++ target")

@@ -6,7 +6,7 @@
 #
 #   tools/build-windows.sh                 # build folder build-win (or $VX_WINDOWS_BUILD_DIR)
 #
-# Fails when the executable imports anything but Windows system DLLs.
+# Fails when the executable imports a DLL outside Windows' KnownDLLs list (tools/known-dlls.txt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${VX_WINDOWS_BUILD_DIR:-build-win}
@@ -30,12 +30,16 @@ cmake --build "$build" --target vx_installer
 exe="$build/vx_installer.exe"
 [[ -f "$exe" ]] || { echo "build-windows: $exe was not produced" >&2; exit 1; }
 
-# Everything else (libstdc++, libgcc, winpthread, zlib, png, jpeg) must be linked in.
-system_dlls='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|comctl32|winspool\.drv|wininet|version|ws2_32|wsock32|imm32|shlwapi|rpcrt4|winmm|dxgi|msvcrt|uxtheme|dwmapi|d2d1|dwrite|d3d11|setupapi|crypt32|msimg32|opengl32|rstrtmgr)\.dll$'
+# Everything else (libstdc++, libgcc, winpthread, zlib, png, jpeg) must be linked in, and
+# the import table may name only DLLs that Windows never takes from beside the program:
+# the program runs elevated, often from a Downloads folder anyone can drop a DLL into.
+# Any other DLL is delay-imported (cmake/DelayImports.cmake).
+known_dlls=$(grep -v '^#' tools/known-dlls.txt)
 imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
-foreign=$(echo "$imports" | tr 'A-Z' 'a-z' | grep -Ev "$system_dlls" || true)
-if [[ -n "$foreign" ]]; then
-    echo "build-windows: $exe imports non-system DLLs:" $foreign >&2
+plantable=$(echo "$imports" | tr 'A-Z' 'a-z' | grep -vxF "$known_dlls" || true)
+if [[ -n "$plantable" ]]; then
+    echo "build-windows: $exe imports DLLs outside the KnownDLLs list (tools/known-dlls.txt)," \
+        "which Windows would load from beside the program; delay-import them instead:" $plantable >&2
     exit 1
 fi
 
