@@ -245,8 +245,10 @@ TEST_F(MainInteraction, ADoubleClickOnInstallInstallsOnceAndShowsSuccess)
     expectCardShowing(true);
     EXPECT_TRUE(bundle(clapFormat).existsAsFile());
 
-    // A click after the run acts as ever: INSTALL with nothing selected fails.
-    pointer->click();
+    // A click after the double-click time acts as ever: INSTALL with nothing selected fails.
+    const auto later = juce::Time::currentTimeMillis() + juce::MouseEvent::getDoubleClickTimeout() + 100;
+    pointer->press(later);
+    pointer->release(later + 10);
     ASSERT_NE(main->resultPanel, nullptr);
     EXPECT_NE(first.getComponent(), main->resultPanel.get());
     EXPECT_FALSE(main->resultPanel->success);
@@ -255,6 +257,28 @@ TEST_F(MainInteraction, ADoubleClickOnInstallInstallsOnceAndShowsSuccess)
     pointer->moveOnto(control("VST3"));
     pointer->click();
     EXPECT_EQ(main->formatSelected, (Selection{true, false, false}));
+}
+
+// A run is shorter than a double-click's gap: the second click arrives after it and is
+// part of the double-click all the same, so it must not run again on nothing selected.
+TEST_F(MainInteraction, TheSecondClickOfADoubleClickAfterTheRunDoesNothing)
+{
+    startOnDesktop();
+    click("CLAP");
+    ASSERT_TRUE(pointer->moveOnto(*main->installButton));
+    const auto start = juce::Time::currentTimeMillis();
+    pointer->press(start);
+    pointer->release(start + 10);
+    ASSERT_NE(main->resultPanel, nullptr);
+    juce::Component::SafePointer<panel_success> first(main->resultPanel.get());
+    const auto second = juce::jmax(juce::Time::currentTimeMillis() + 1, start + 150);
+    ASSERT_LT(second - start, juce::MouseEvent::getDoubleClickTimeout());
+    pointer->press(second);
+    pointer->release(second + 10);
+    dispatchMessages();
+    EXPECT_EQ(first.getComponent(), main->resultPanel.get());
+    EXPECT_TRUE(main->resultPanel->success);
+    EXPECT_TRUE(bundle(clapFormat).existsAsFile());
 }
 
 TEST_F(MainInteraction, ShiftClickOnInstallUninstallsTheSelectedFormats)

@@ -347,6 +347,23 @@ bool MainComponent::wasPressedDuringLastRun()
     return true;
 }
 
+bool MainComponent::isRepeatClickOnInstall()
+{
+    // A run takes less than a double-click's gap, so the second click of a double-click on
+    // INSTALL arrives after the run has ended and would run again on what the first one
+    // left. A click the system counts as the second (or third) of a multi-click whose
+    // previous press was on INSTALL belongs to that click: it does nothing. Keyboard
+    // activation makes no new press and always acts.
+    const auto mouse = juce::Desktop::getInstance().getMainMouseSource();
+    const auto press = mouse.getLastMouseDownTime();
+    const bool repeat =
+        press > lastInstallPress && mouse.getNumberOfMultipleClicks() >= 2 &&
+        (press - lastInstallPress).inMilliseconds() <= juce::MouseEvent::getDoubleClickTimeout();
+    if (press > lastInstallPress)
+        lastInstallPress = press;
+    return repeat;
+}
+
 void MainComponent::buttonClicked(juce::Button* button)
 {
     if (wasPressedDuringLastRun())
@@ -381,6 +398,8 @@ void MainComponent::buttonClicked(juce::Button* button)
     }
     else if (name == "INSTALL")
     {
+        if (isRepeatClickOnInstall())
+            return;
         runStartPress = juce::Desktop::getInstance().getMainMouseSource().getLastMouseDownTime();
         const auto report =
             install::runSelectedFormats(formatSelected, uninstallMode, installFolders, productName);

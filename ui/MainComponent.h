@@ -98,6 +98,7 @@ protected:
 
 private:
     bool wasPressedDuringLastRun();
+    bool isRepeatClickOnInstall();
     void describeControls();
     void moveFocusInto(juce::Component& panel);
     bool isCoveredByPanel() const;
@@ -108,6 +109,8 @@ private:
     // The press that started the last install run, the end of that run, and the last
     // press whose click was dropped for lying between the two.
     juce::Time runStartPress, runEnd, droppedPress;
+    // The press of the last click on INSTALL, whether it ran or was dropped.
+    juce::Time lastInstallPress;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MainComponent)
 };

@@ -116,6 +116,17 @@ click PANEL_CLOSE
 shoot 12-support-closed
 check "support panel closed" pixel_near 12-support-closed $(at MAIL 0.5 5) $background
 
+# A double-click on INSTALL installs once: its second click comes after the short run and
+# does nothing, so the success card stays.
+click CLAP
+# shellcheck disable=SC2046 # two numbers
+xdotool mousemove --window "$window" $(at INSTALL) click --repeat 2 --delay 150 1
+sleep 0.4
+shoot 13-result-double-click
+check "a double-click on INSTALL installs CLAP" test -f "$clap_bundle"
+check "a double-click on INSTALL ends on the success card" pixel_near 13-result-double-click $(at RESULT_ICON 2.8 7) $success_green $fading
+wait_for_fade
+
 "$wm_stand_in" close "$window"
 exited() { ! kill -0 "$app_pid" 2>/dev/null; }
 if within 10 exited; then
