@@ -16,7 +16,8 @@ bool isAtOrBelow(const juce::File& path, const juce::File& top)
 juce::File pathAsTheUserKnowsIt(const juce::File& path, const juce::File& bundle)
 {
     if (path == juce::File() || isAtOrBelow(path, getStagingFile(bundle)) ||
-        isAtOrBelow(path, getSetAsideFile(bundle)) || isAtOrBelow(path, bundle))
+        isAtOrBelow(path, getSetAsideFile(bundle)) || isAtOrBelow(path, getRemovalFile(bundle)) ||
+        isAtOrBelow(path, bundle))
         return bundle;
     return path;
 }
@@ -27,7 +28,7 @@ juce::Array<juce::File> filesOfBundle(const juce::File& bundle)
 {
     constexpr int maxFiles = 256;
     juce::Array<juce::File> files;
-    for (const auto& path : {bundle, getSetAsideFile(bundle)})
+    for (const auto& path : {bundle, getSetAsideFile(bundle), getRemovalFile(bundle)})
     {
         if (path.existsAsFile())
             files.add(path);
@@ -59,6 +60,11 @@ juce::File getStagingFile(const juce::File& bundle)
 juce::File getSetAsideFile(const juce::File& bundle)
 {
     return bundle.getSiblingFile("." + bundle.getFileName() + ".vx-previous");
+}
+
+juce::File getRemovalFile(const juce::File& bundle)
+{
+    return bundle.getSiblingFile("." + bundle.getFileName() + ".vx-removed");
 }
 
 FormatReport failureFromError(const FileError& error, const juce::File& bundle)
@@ -99,7 +105,9 @@ bool cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations)
         if (!settled)
             return false;
     }
-    return operations.deleteRecursively(getStagingFile(bundle));
+    // What an uninstall took away is gone for the hosts already: only its files are left.
+    return operations.deleteRecursively(getRemovalFile(bundle)) &&
+           operations.deleteRecursively(getStagingFile(bundle));
 }
 
 FormatReport installBundle(const juce::File& bundle, const void* archive, size_t archiveSize,
@@ -168,10 +176,15 @@ FormatReport installBundle(const juce::File& bundle, const void* archive, size_t
 FormatReport uninstallBundle(const juce::File& bundle, FileOperations& operations)
 {
     operations.clearError();
-    const bool cleanedUp = cleanUpInterruptedRun(bundle, operations);
-    const bool removed = operations.deleteRecursively(bundle);
-    if (cleanedUp && removed)
-        return succeeded(FormatOutcome::uninstalled);
-    return failureFromError(operations.error(), bundle);
+    if (!cleanUpInterruptedRun(bundle, operations))
+        return failureFromError(operations.error(), bundle);
+    // One rename takes the whole bundle away, or nothing (a host holding a file of it open
+    // stops it on Windows); what the deletion after it leaves, the next run removes.
+    const auto removal = getRemovalFile(bundle);
+    if (isPresent(bundle) && !operations.rename(bundle, removal))
+        return failureFromError(operations.error(), bundle);
+    if (!operations.deleteRecursively(removal))
+        return failureFromError(operations.error(), bundle);
+    return succeeded(FormatOutcome::uninstalled);
 }
 } // namespace install

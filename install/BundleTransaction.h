@@ -10,6 +10,7 @@
 // ending in no plug-in extension, so that no host scans them:
 //   ".Ostrand.vst3.vx-staging"   the new bundle while it is unpacked and checked
 //   ".Ostrand.vst3.vx-previous"  the old bundle while the new one is moved into place
+//   ".Ostrand.vst3.vx-removed"   the bundle an uninstall has taken away, while it is deleted
 // Nothing else in the install folder is ever touched.
 //
 // Each step reports how it ended, and for a failure why, from the error of the file call
@@ -18,10 +19,11 @@ namespace install
 {
 juce::File getStagingFile(const juce::File& bundle);
 juce::File getSetAsideFile(const juce::File& bundle);
+juce::File getRemovalFile(const juce::File& bundle);
 
 // Finishes what an interrupted earlier run left next to the bundle: a set-aside old bundle
 // goes back in place if the bundle is missing, and is removed otherwise; a staging folder
-// is removed. False if any of that fails.
+// and a bundle an uninstall took away are removed. False if any of that fails.
 bool cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations);
 
 // Unpacks the archive's bundle into the staging name, checks it and writes it through to
@@ -34,7 +36,9 @@ FormatReport installBundle(const juce::File& bundle, const void* archive, size_t
                            FileOperations& operations);
 
 // Removes the bundle (folder or file; symbolic links inside are removed, never followed).
-// A missing bundle counts as removed.
+// It is first renamed to its removal name in one step and only then deleted, so that an
+// interruption leaves either the whole bundle or none under its name; the next run
+// deletes what is left. A missing bundle counts as removed.
 FormatReport uninstallBundle(const juce::File& bundle, FileOperations& operations);
 
 // The failure that the operations' first recorded error stands for, about the bundle:

@@ -6,6 +6,7 @@
 #include "install/InstallLocations.h"
 #include "install/InstallSettings.h"
 #include "install/InstallStatus.h"
+#include "install/ReportLog.h"
 #include "platform/Platform.h"
 
 #include <memory>
@@ -398,7 +399,7 @@ juce::String commandLineUsage()
            "FORMATS: vst3, clap, aax separated by commas, or all.\n"
            "Windows spellings: /status /install=FORMATS /uninstall=FORMATS /json\n"
            "                   /log=FILE /? /version\n"
-           "Exit status: 0 done, 1 a format failed, 2 usage error.\n"
+           "Exit status: 0 done, 1 a format failed, 2 usage error, 3 the log could not be written.\n"
            "Without arguments the window opens.\n";
 }
 
@@ -419,25 +420,20 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
         return usageError(parsed.error);
     const auto& options = parsed.options;
 
-    // The log is opened before anything else is done, so that a log that cannot be written
-    // stops the run while nothing has been touched.
-    std::unique_ptr<juce::FileOutputStream> log;
+    // The log is prepared before anything else is done, so that a log that cannot be
+    // written stops the run while nothing has been touched.
+    ReportLog log;
     if (options.logPath.isNotEmpty())
     {
         const auto logFile = fileFromArgument(options.logPath, folders.workingDirectory);
-        juce::String problem;
-        if (logFile.isDirectory())
-            problem = "it is a folder";
-        else if (!logFile.getParentDirectory().isDirectory())
-            problem = "its folder does not exist";
-        else
-        {
-            log = std::make_unique<juce::FileOutputStream>(logFile);
-            if (log->failedToOpen())
-                problem = log->getStatus().getErrorMessage();
-            else if (!log->setPosition(0) || log->truncate().failed())
-                problem = "it cannot be overwritten";
-        }
+        auto plannedFolders = folders.defaultInstallFolders;
+        const auto settingsFolder =
+            folders.commonApplicationDataFolder.getChildFile(catalogue::makerFolderName);
+        peekInstallSettings(settingsFolder, plannedFolders);
+        auto problem = whyLogPathIsProtected(logFile, getSettingsFile(settingsFolder), plannedFolders,
+                                             catalogue::displayProductName(catalogue::productName));
+        if (problem.isEmpty())
+            problem = log.open(logFile);
         if (problem.isNotEmpty())
         {
             CommandLineResult result;
@@ -495,19 +491,17 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
         result.output = options.json ? juce::JSON::toString(reportJson(report)) + "\n" : reportText(report);
     }
 
-    if (log != nullptr)
+    if (options.logPath.isNotEmpty())
     {
-        bool written = log->writeText(result.output, false, false, nullptr);
-        log->flush();
-        written = written && log->getStatus().wasOk();
-        log.reset();
-        if (!written)
+        // The work done stands and the standard output has the whole report: only the log
+        // is missing, which its own exit status says, unless a format failed, which says more.
+        if (const auto problem = log.replaceWith(result.output); problem.isNotEmpty())
         {
             result.errors << catalogue::applicationName
-                          << ": the report could not be written to the log file '" << options.logPath
-                          << "'\n";
+                          << ": the report could not be written to the log file '" << options.logPath << "' ("
+                          << problem << "); the file was left as it was\n";
             if (result.exitStatus == exitSucceeded)
-                result.exitStatus = exitFormatFailed;
+                result.exitStatus = exitLogFailed;
         }
     }
     return result;

@@ -15,6 +15,7 @@ namespace install
 inline constexpr int exitSucceeded = 0;    // everything asked for succeeded
 inline constexpr int exitFormatFailed = 1; // a format failed; the report says which
 inline constexpr int exitUsageError = 2;   // bad arguments or log file; nothing touched
+inline constexpr int exitLogFailed = 3;    // all succeeded as reported, but the log could not be written
 
 enum class CommandAction
 {

@@ -1,6 +1,7 @@
 #include "install/FormatRun.h"
 
 #include "install/BundleTransaction.h"
+#include "install/InstallStatus.h"
 #include "platform/NativeFiles.h"
 #include "platform/Platform.h"
 
@@ -73,6 +74,25 @@ void removeMadeFolders(const juce::Array<juce::File>& made)
         if (!made.getReference(i).deleteFile())
             return;
 }
+
+// Removes the bundle, and then every other entry Windows would take for its name: where
+// names differ in case only (a case-sensitive file system), Windows and the status rule see
+// one of them as the bundle, so an uninstall that left any would not have uninstalled.
+FormatReport uninstallEverySpelling(const juce::File& bundle, FileOperations& operations)
+{
+    // Each round removes one entry or ends the run; the limit only guards against a
+    // folder that refills itself.
+    constexpr int maxSpellings = 64;
+    auto report = uninstallBundle(bundle, operations);
+    for (int round = 0; round < maxSpellings && report.succeeded(); ++round)
+    {
+        const auto spelled = platform::findWindowsEntry(bundle.getParentDirectory(), bundle.getFileName());
+        if (!isPresent(spelled))
+            return report;
+        report = uninstallBundle(spelled, operations);
+    }
+    return report;
+}
 } // namespace
 
 FormatReport runFormat(const juce::File& bundle, bool uninstall, const ArchiveData& archive,
@@ -81,6 +101,14 @@ FormatReport runFormat(const juce::File& bundle, bool uninstall, const ArchiveDa
     const auto folder = bundle.getParentDirectory();
     if (!platform::isOnExistingDriveOrShare(folder))
         return failure(FailureReason::installFolderMissing, folder);
+    // Checked by name before any file call, so that every platform refuses such a folder
+    // alike and for the same reason.
+    if (const auto problem = installFolderProblem(folder))
+    {
+        auto refused = failure(FailureReason::other, folder);
+        refused.systemError = *problem;
+        return refused;
+    }
 
     // Nothing to uninstall where there is no folder; nothing to lock either.
     if (uninstall && !folder.isDirectory() && !isPresent(bundle))
@@ -116,6 +144,14 @@ FormatReport runFormat(const juce::File& bundle, bool uninstall, const ArchiveDa
             report = failureFromError(operations.error(), bundle);
             if (!operations.error())
                 report.systemError = lock.getResult().getErrorMessage();
+            // A link, a folder or anything else but a file at the lock file's name is in the
+            // way, like a file where a folder must go; the sentence names it.
+            const auto lockFile = getLockFile(bundle);
+            if (lockFile.isSymbolicLink() || (isPresent(lockFile) && !lockFile.existsAsFile()))
+            {
+                report.reason = FailureReason::pathBlocked;
+                report.path = lockFile;
+            }
         }
         else
         {
@@ -126,9 +162,10 @@ FormatReport runFormat(const juce::File& bundle, bool uninstall, const ArchiveDa
             if (spelled != bundle && isPresent(spelled) && !isPresent(bundle) &&
                 !operations.rename(spelled, bundle))
                 report = failureFromError(operations.error(), bundle);
+            else if (!uninstall)
+                report = installBundle(bundle, archive.data, archive.size, operations);
             else
-                report = uninstall ? uninstallBundle(bundle, operations)
-                                   : installBundle(bundle, archive.data, archive.size, operations);
+                report = uninstallEverySpelling(bundle, operations);
         }
     } // the lock and its file go before the folders they are in
     if (!report.succeeded())

@@ -6,6 +6,7 @@
 #include "platform/WindowsPathText.h"
 
 #include <cerrno>
+#include <limits>
 #include <optional>
 
 #if !JUCE_WINDOWS
@@ -56,7 +57,9 @@ bool isSafeToParse(const juce::String& text)
 // is never created.
 void createFolderWithParents(const juce::File& folder)
 {
-    if (!platform::isOnExistingDriveOrShare(folder))
+    // Nor a folder with a name Windows refuses, which no Windows program could use.
+    if (!platform::isOnExistingDriveOrShare(folder) ||
+        platform::windowsPathProblem(platform::windowsPathOf(folder).toStdString()))
         return;
 
     juce::Array<juce::File> missing; // deepest first
@@ -133,7 +136,8 @@ std::optional<juce::MemoryBlock> readSettingsBytes(const juce::File& settingsFil
     return bytes;
 }
 
-bool readSettings(const juce::File& settingsFile, catalogue::PerFormat<juce::File>& installFolders)
+bool readSettings(const juce::File& settingsFile, catalogue::PerFormat<juce::File>& installFolders,
+                  bool createMissingFolders)
 {
     const auto bytes = readSettingsBytes(settingsFile);
     if (!bytes)
@@ -141,7 +145,9 @@ bool readSettings(const juce::File& settingsFile, catalogue::PerFormat<juce::Fil
     // As the framework reads a text file: UTF-8, UTF-16 with a byte-order mark.
     juce::MemoryInputStream stream(*bytes, false);
     const auto text = stream.readEntireStreamAsString();
-    if (!isSafeToParse(text))
+    // Bytes that are not UTF-8 would reach the paths unchecked: no settings file.
+    if (!juce::CharPointer_UTF8::isValidString(text.toRawUTF8(), std::numeric_limits<int>::max()) ||
+        !isSafeToParse(text))
         return false;
     const auto settings = juce::XmlDocument::parse(text);
     if (settings == nullptr)
@@ -157,7 +163,7 @@ bool readSettings(const juce::File& settingsFile, catalogue::PerFormat<juce::Fil
             continue;
         const auto folder = platform::fileFromWindowsPath(value);
         installFolders[static_cast<size_t>(format)] = folder;
-        if (!folder.exists())
+        if (createMissingFolders && !folder.exists())
             createFolderWithParents(folder);
     }
     return true;
@@ -205,8 +211,17 @@ SettingsLoad loadInstallSettings(const juce::File& settingsFolder,
 {
     const auto settingsFile = getSettingsFile(settingsFolder);
     if (settingsFile.existsAsFile())
-        return readSettings(settingsFile, installFolders) ? SettingsLoad::read : SettingsLoad::unreadable;
+        return readSettings(settingsFile, installFolders, true) ? SettingsLoad::read
+                                                                : SettingsLoad::unreadable;
     return writeDefaultSettings(settingsFile, installFolders) ? SettingsLoad::written
                                                               : SettingsLoad::notWritten;
+}
+
+void peekInstallSettings(const juce::File& settingsFolder, catalogue::PerFormat<juce::File>& installFolders)
+{
+    const auto settingsFile = getSettingsFile(settingsFolder);
+    auto folders = installFolders;
+    if (settingsFile.existsAsFile() && readSettings(settingsFile, folders, false))
+        installFolders = folders;
 }
 } // namespace install

@@ -32,6 +32,10 @@ enum class SettingsLoad
 SettingsLoad loadInstallSettings(const juce::File& settingsFolder,
                                  catalogue::PerFormat<juce::File>& installFolders);
 
+// The install folders the settings file names, as loadInstallSettings would set them, but
+// without writing the file or making any folder.
+void peekInstallSettings(const juce::File& settingsFolder, catalogue::PerFormat<juce::File>& installFolders);
+
 // True for "X:\..." (either separator) and "\\server\share...": the paths that name the
 // same place whatever the working directory.
 bool isAbsoluteWindowsPath(const juce::String& path);

@@ -2,17 +2,29 @@
 
 #include "catalogue/Formats.h"
 #include "platform/Platform.h"
+#include "platform/WindowsPathText.h"
 
 namespace install
 {
 namespace
 {
 // The bundle as the Windows program finds it: on Linux also one spelled in another case.
+// None in a folder Windows cannot have: what this platform keeps there, Windows never sees.
 juce::File findBundle(const juce::File& installFolder, const juce::String& productName, int formatIndex)
 {
+    if (installFolderProblem(installFolder))
+        return {};
     return platform::findWindowsEntry(installFolder, productName + catalogue::formatExtensions[formatIndex]);
 }
 } // namespace
+
+std::optional<juce::String> installFolderProblem(const juce::File& installFolder)
+{
+    if (const auto problem =
+            platform::windowsPathProblem(platform::windowsPathOf(installFolder).toStdString()))
+        return "the install folder " + juce::String::fromUTF8(problem->c_str());
+    return std::nullopt;
+}
 
 juce::File getBundleFile(const juce::File& installFolder, const juce::String& productName, int formatIndex)
 {

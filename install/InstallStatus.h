@@ -2,12 +2,19 @@
 
 #include <juce_core/juce_core.h>
 
+#include <optional>
+
 // The one rule that tells whether, and in which version, a format of the product is
 // installed. Stateless: every call asks the file system anew.
 namespace install
 {
 // The product's bundle of a format: the install folder's child named product name plus
 // the format's extension.
+// Why Windows can have no folder at the install folder's path (a part is a name it
+// refuses), as a phrase: "the install folder 'x<y>' has the character ...". Nothing when
+// it can.
+std::optional<juce::String> installFolderProblem(const juce::File& installFolder);
+
 juce::File getBundleFile(const juce::File& installFolder, const juce::String& productName, int formatIndex);
 
 // True when anything, file or folder, exists at the bundle path (as the Windows program

@@ -4,7 +4,10 @@
 #include "catalogue/Product.h"
 #include "install/InstallSettings.h"
 #include "install/InstallStatus.h"
+#include "platform/NativeFiles.h"
 #include "platform/Platform.h"
+
+#include <algorithm>
 
 namespace install
 {
@@ -13,7 +16,7 @@ HostSearchFolders systemHostSearchFolders()
     HostSearchFolders folders;
     folders.localAppDataFolder = platform::localAppDataFolder();
     folders.commonFilesX86Folder = platform::fileFromWindowsPath(catalogue::commonFilesX86Root);
-    folders.clapPath = juce::SystemStats::getEnvironmentVariable(catalogue::clapPathVariable, {});
+    folders.clapPath = platform::environmentText(catalogue::clapPathVariable);
     return folders;
 }
 
@@ -48,11 +51,28 @@ juce::Array<juce::File> otherSearchFolders(int formatIndex, const HostSearchFold
 std::vector<OtherCopy> findOtherCopies(int formatIndex, const juce::File& installFolder,
                                        const juce::String& productName, const HostSearchFolders& folders)
 {
+    // Bundles are told apart by what they are, not by how their paths are spelled: a
+    // folder reached through a link (a junction on Windows), or spelled another way, holds
+    // the same bundle, which is no other copy.
+    const auto identityOfBundle = [&](const juce::File& folder)
+    {
+        const auto bundle = getBundleFile(folder, productName, formatIndex);
+        return platform::identityOf(platform::findWindowsEntry(folder, bundle.getFileName()), true);
+    };
+    std::vector<platform::FileIdentity> seen;
+    if (const auto installed = identityOfBundle(installFolder))
+        seen.push_back(*installed);
     std::vector<OtherCopy> copies;
     for (const auto& folder : otherSearchFolders(formatIndex, folders))
     {
         if (folder == installFolder || !isFormatInstalled(folder, productName, formatIndex))
             continue;
+        if (const auto identity = identityOfBundle(folder))
+        {
+            if (std::find(seen.begin(), seen.end(), *identity) != seen.end())
+                continue;
+            seen.push_back(*identity);
+        }
         copies.push_back({getBundleFile(folder, productName, formatIndex),
                           getInstalledVersion(folder, productName, formatIndex)});
     }

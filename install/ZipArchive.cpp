@@ -212,16 +212,6 @@ std::string printableName(const std::string& name)
     return printable;
 }
 
-// Length in UTF-16 code units, which is how Windows counts a name's characters.
-std::size_t utf16Length(const std::string& text)
-{
-    std::size_t length = 0;
-    for (unsigned char c : text)
-        if ((c >> 6) != 2)
-            length += (c >> 3) == 30 ? 2 : 1;
-    return length;
-}
-
 std::string foldCase(std::string text)
 {
     for (auto& c : text)
@@ -237,36 +227,9 @@ std::optional<std::string> namePartProblem(const std::string& part)
         return "has an empty or '.' name part, which Windows drops";
     if (part == "..")
         return "has a '..' component and would be written outside the bundle";
-    if (part.find(':') != std::string::npos)
-        return "has a ':' in its name, which Windows reads as a drive or a stream";
     if (part.back() == '.' || part.back() == ' ')
         return "has a name part ending in a dot or space, which Windows drops";
-    for (unsigned char c : part)
-        if (c < 0x20)
-            return "has a control character in its name, which Windows does not allow";
-    const auto reserved = part.find_first_of("<>\"|?*");
-    if (reserved != std::string::npos)
-        return std::string("has the character '") + part[reserved] +
-               "' in its name, which Windows does not allow";
-    if (utf16Length(part) > 255)
-        return "has a name part longer than 255 characters, more than Windows allows";
-
-    // Windows takes these for devices, with any extension and trailing spaces.
-    auto stem = foldCase(part.substr(0, part.find('.')));
-    while (!stem.empty() && stem.back() == ' ')
-        stem.pop_back();
-    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-    bool isDevice = std::find(std::begin(devices), std::end(devices), stem) != std::end(devices);
-    if (!isDevice && (stem.rfind("COM", 0) == 0 || stem.rfind("LPT", 0) == 0))
-    {
-        const auto digit = stem.substr(3);
-        // Also the superscript digits one, two and three.
-        isDevice = (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "\xc2\xb9" ||
-                   digit == "\xc2\xb2" || digit == "\xc2\xb3";
-    }
-    if (isDevice)
-        return "has the name part '" + part + "', which Windows takes for a device";
-    return std::nullopt;
+    return platform::windowsNameProblem(part);
 }
 
 std::string bundleFolderName(const std::string& bundleName)

@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <cstdint>
+#include <optional>
 
 // The file calls of the install engine, made with the system's own API so that a failure
 // keeps the failing call's error: errno, or GetLastError on Windows, whose error codes the
@@ -14,6 +15,9 @@ int createOneFolder(const juce::File& folder);
 
 // Renames, never replacing what is at the target.
 int renameWithoutReplacing(const juce::File& from, const juce::File& to);
+
+// Renames, replacing a file (or a link, never what it points to) at the target.
+int renameReplacing(const juce::File& from, const juce::File& to);
 
 // Removes a file or a symbolic link (of a folder too), never what a link points to.
 int removeFileOrLink(const juce::File& file);
@@ -30,6 +34,24 @@ int alreadyExistsError();
 // The names of the programs that hold any of the files open (the Restart Manager on
 // Windows); empty where the system names nobody.
 juce::StringArray programsHoldingFiles(const juce::Array<juce::File>& files);
+
+// What makes two paths the same file or folder, whatever their spelling: the device and
+// inode, or on Windows the volume serial number and the file index.
+struct FileIdentity
+{
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+
+    bool operator==(const FileIdentity& other) const
+    {
+        return volume == other.volume && index == other.index;
+    }
+    bool operator!=(const FileIdentity& other) const { return !(*this == other); }
+};
+
+// The identity of what is at the path: with followLinks, of what a link there points to;
+// without, of the link itself. Nothing when nothing is there.
+std::optional<FileIdentity> identityOf(const juce::File& file, bool followLinks);
 
 // A new file opened for writing only; it must not exist yet.
 class NewFile

@@ -36,6 +36,20 @@ int renameWithoutReplacing(const juce::File& from, const juce::File& to)
     return resultOf(::rename(pathOf(from), pathOf(to)));
 }
 
+int renameReplacing(const juce::File& from, const juce::File& to)
+{
+    return resultOf(::rename(pathOf(from), pathOf(to)));
+}
+
+std::optional<FileIdentity> identityOf(const juce::File& file, bool followLinks)
+{
+    struct stat info;
+    const int status = followLinks ? ::stat(pathOf(file), &info) : ::lstat(pathOf(file), &info);
+    if (status != 0)
+        return std::nullopt;
+    return FileIdentity{(std::uint64_t)info.st_dev, (std::uint64_t)info.st_ino};
+}
+
 int removeFileOrLink(const juce::File& file)
 {
     return resultOf(::unlink(pathOf(file)));

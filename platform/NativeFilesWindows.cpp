@@ -35,6 +35,30 @@ int renameWithoutReplacing(const juce::File& from, const juce::File& to)
     return resultOf(MoveFileExW(pathOf(from), pathOf(to), 0));
 }
 
+int renameReplacing(const juce::File& from, const juce::File& to)
+{
+    // A link at the target is replaced itself; a folder there makes it fail.
+    return resultOf(
+        MoveFileExW(pathOf(from), pathOf(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+}
+
+std::optional<FileIdentity> identityOf(const juce::File& file, bool followLinks)
+{
+    // Folders open only with backup semantics; no access is asked for, so nothing is held.
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    const auto handle = CreateFileW(pathOf(file), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, flags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    if (!known)
+        return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        ((std::uint64_t)info.nFileIndexHigh << 32) | info.nFileIndexLow};
+}
+
 int removeFileOrLink(const juce::File& file)
 {
     const auto path = file.getFullPathName();

@@ -43,6 +43,10 @@ bool isOnExistingDriveOrShare(const juce::File& file);
 // to the disk. True when done; a folder on Windows counts as done.
 bool flushToDisk(const juce::File& file);
 
+// The value of an environment variable; empty when it is not set, and elsewhere than on
+// Windows also when it is not UTF-8 (the framework's strings cannot hold such bytes).
+juce::String environmentText(const char* name);
+
 // The Windows form of a path of this platform, as a user of the Windows program would
 // type it.
 juce::String windowsPathOf(const juce::File& file);

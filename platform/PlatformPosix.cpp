@@ -10,22 +10,68 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <mutex>
 #include <optional>
+#include <string>
 #include <utility>
 
 namespace platform
 {
 namespace
 {
+// Text the system hands over (an environment value, a name in a folder, a link's target),
+// only when it is valid UTF-8. The framework's strings step through UTF-8 by lead bytes
+// alone: other bytes in a path make, for one, its walk up the parent folders endless.
+std::optional<juce::String> utf8Text(const char* bytes)
+{
+    if (bytes == nullptr)
+        return std::nullopt;
+    const auto length = std::strlen(bytes);
+    if (length > (size_t)std::numeric_limits<int>::max() ||
+        !juce::CharPointer_UTF8::isValidString(bytes, (int)length))
+        return std::nullopt;
+    return juce::String::fromUTF8(bytes, (int)length);
+}
+
+// A folder named by bytes from the system. A name that is not UTF-8 cannot be held in the
+// framework's strings, so such a folder is reached through a descriptor of it, kept open
+// for the life of the process, as /proc/self/fd/<n>: the same folder, under a name that is
+// text. Where it cannot be opened, a path below /proc, where nothing can be made, stands
+// for it: whatever the program then looks for there is missing.
+juce::File folderFromSystemPath(const std::string& bytes)
+{
+    if (const auto text = utf8Text(bytes.c_str()))
+        return juce::File(*text);
+    static std::mutex mutex;
+    static std::map<std::string, int> opened;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto found = opened.find(bytes);
+    if (found == opened.end())
+        found = opened.emplace(bytes, ::open(bytes.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)).first;
+    if (found->second < 0)
+        return juce::File("/proc/self/fd/unreachable-folder");
+    return juce::File("/proc/self/fd/" + juce::String(found->second));
+}
+
 // The Wine prefix whose drives stand in for the Windows drives: $WINEPREFIX, or Wine's
 // default prefix ~/.wine.
 juce::File winePrefix()
 {
-    const auto fromEnvironment = juce::SystemStats::getEnvironmentVariable("WINEPREFIX", {});
-    if (fromEnvironment.isNotEmpty() && juce::File::isAbsolutePath(fromEnvironment))
-        return juce::File(fromEnvironment);
-    return juce::File::getSpecialLocation(juce::File::userHomeDirectory).getChildFile(".wine");
+    const char* fromEnvironment = std::getenv("WINEPREFIX");
+    if (fromEnvironment != nullptr && fromEnvironment[0] == '/')
+        return folderFromSystemPath(fromEnvironment);
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] != '/')
+    {
+        const auto* entry = ::getpwuid(::getuid());
+        home = entry != nullptr ? entry->pw_dir : "/";
+    }
+    return folderFromSystemPath(std::string(home) + "/.wine");
 }
 
 juce::File driveC()
@@ -45,6 +91,20 @@ juce::String driveEntryName(juce::juce_wchar letter)
     return juce::String::charToString(juce::CharacterFunctions::toLowerCase(letter)) + ":";
 }
 
+// The folder a link leads to (its target read as the framework does, relative to the
+// link's folder), or, for a target that is not UTF-8, the folder reached through it.
+juce::File linkedFolder(const juce::File& link)
+{
+    char target[PATH_MAX + 1];
+    const auto length = ::readlink(link.getFullPathName().toRawUTF8(), target, PATH_MAX);
+    if (length < 0)
+        return link;
+    target[length] = 0;
+    if (const auto text = utf8Text(target))
+        return link.getParentDirectory().getChildFile(*text);
+    return folderFromSystemPath(link.getFullPathName().toStdString());
+}
+
 // The folder that stands for a drive letter: its dosdevices entry (resolved when it is a
 // link to a folder) where the prefix has dosdevices, drive_c for C: otherwise. A drive the
 // prefix does not have maps to its dosdevices entry, which leads nowhere and is never made.
@@ -58,7 +118,7 @@ juce::File driveRoot(juce::juce_wchar letter)
     if (entry.isSymbolicLink())
     {
         // A link whose folder is gone stays the entry itself: still no drive.
-        const auto target = entry.getLinkedTarget();
+        const auto target = linkedFolder(entry);
         if (target.isDirectory())
             return target;
     }
@@ -137,9 +197,10 @@ std::optional<juce::File> findEntryIgnoringCase(const juce::File& folder, const 
     juce::String best;
     while (const auto* entry = ::readdir(dir))
     {
-        const auto entryName = juce::String::fromUTF8(entry->d_name);
-        if (entryName.equalsIgnoreCase(name) && (best.isEmpty() || entryName < best))
-            best = entryName;
+        // A name that is not UTF-8 matches no name given as text.
+        const auto entryName = utf8Text(entry->d_name);
+        if (entryName && entryName->equalsIgnoreCase(name) && (best.isEmpty() || *entryName < best))
+            best = *entryName;
     }
     ::closedir(dir);
     if (best.isEmpty())
@@ -216,8 +277,8 @@ juce::String prefixUserName()
 {
     if (const auto* entry = ::getpwuid(::getuid());
         entry != nullptr && entry->pw_name != nullptr && entry->pw_name[0] != 0)
-        return juce::String::fromUTF8(entry->pw_name);
-    return juce::SystemStats::getEnvironmentVariable("USER", "root");
+        return utf8Text(entry->pw_name).value_or(juce::String());
+    return utf8Text(std::getenv("USER")).value_or("root");
 }
 
 juce::String userProfilePath()
@@ -260,7 +321,13 @@ std::optional<juce::String> registryString(const juce::String& registryText, con
 juce::String registryFileText(const char* name)
 {
     const auto file = winePrefix().getChildFile(name);
-    return isRegularFile(file) ? file.loadFileAsString() : juce::String();
+    if (!isRegularFile(file))
+        return {};
+    juce::MemoryBlock bytes;
+    if (!file.loadFileAsData(bytes))
+        return {};
+    return utf8Text(juce::String::fromUTF8((const char*)bytes.getData(), (int)bytes.getSize()).toRawUTF8())
+        .value_or(juce::String());
 }
 
 // The temporary folder GetTempPathW gives a Windows program in the prefix: TMP, else TEMP,
@@ -285,12 +352,14 @@ bool isInsidePrefix(const juce::File& file)
 {
     char* resolvedFile = ::realpath(file.getFullPathName().toRawUTF8(), nullptr);
     char* resolvedPrefix = ::realpath(winePrefix().getFullPathName().toRawUTF8(), nullptr);
-    const bool inside = resolvedFile != nullptr && resolvedPrefix != nullptr &&
-                        juce::File(juce::String::fromUTF8(resolvedFile))
-                            .isAChildOf(juce::File(juce::String::fromUTF8(resolvedPrefix)));
+    // Compared as bytes: resolved paths need not be UTF-8.
+    const std::string filePath = resolvedFile != nullptr ? resolvedFile : "";
+    const std::string prefixPath = resolvedPrefix != nullptr ? resolvedPrefix : "";
     ::free(resolvedFile);
     ::free(resolvedPrefix);
-    return inside;
+    return !filePath.empty() && !prefixPath.empty() &&
+           filePath.rfind(prefixPath == "/" ? prefixPath : prefixPath + "/", 0) == 0 &&
+           filePath != prefixPath;
 }
 } // namespace
 
@@ -391,6 +460,15 @@ juce::String windowsPathOf(const juce::File& file)
     const auto shares = dosDevices().getChildFile("unc");
     if (file.isAChildOf(shares))
         return "\\\\" + file.getRelativePathFrom(shares).replaceCharacter('/', '\\');
+    // A path on a drive the prefix does not have stays below its dosdevices entry.
+    if (file.isAChildOf(dosDevices()))
+    {
+        const auto relative = file.getRelativePathFrom(dosDevices());
+        if (relative.length() >= 2 && startsWithDriveLetter(relative) &&
+            (relative.length() == 2 || relative[2] == '/'))
+            return relative.substring(0, 1).toUpperCase() + ":\\" +
+                   relative.substring(3).replaceCharacter('/', '\\');
+    }
 
     // The drive whose folder holds the file most closely wins: c: (drive_c) before z: (/);
     // between two letters for the same folder, the first in the alphabet.
@@ -410,15 +488,15 @@ juce::String windowsPathOf(const juce::File& file)
     };
 
     const auto devices = dosDevices();
-    if (devices.isDirectory())
+    if (DIR* dir = ::opendir(devices.getFullPathName().toRawUTF8()))
     {
-        for (const auto& entry :
-             juce::RangedDirectoryIterator(devices, false, "*", juce::File::findFilesAndDirectories))
+        while (const auto* entry = ::readdir(dir))
         {
-            const auto name = entry.getFile().getFileName();
+            const auto name = utf8Text(entry->d_name).value_or(juce::String());
             if (name.length() == 2 && startsWithDriveLetter(name))
                 consider(name.toUpperCase(), driveRoot(name[0]));
         }
+        ::closedir(dir);
     }
     else
     {
@@ -440,9 +518,17 @@ namespace platform
 {
 juce::File localAppDataFolder()
 {
-    const auto user = juce::SystemStats::getLogonName();
+    const auto user = prefixUserName();
     if (user.isEmpty() || user.containsAnyOf("/\\:"))
         return {};
     return fileFromWindowsPath("C:\\users\\" + user + "\\AppData\\Local");
+}
+} // namespace platform
+
+namespace platform
+{
+juce::String environmentText(const char* name)
+{
+    return utf8Text(std::getenv(name)).value_or(juce::String());
 }
 } // namespace platform

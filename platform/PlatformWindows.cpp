@@ -1,11 +1,21 @@
 #include "platform/Platform.h"
 
 #include "platform/WindowsApi.h"
+#include "platform/WindowsPathText.h"
 
 // The Windows side of the seam: the framework and the Win32 API answer directly, and
 // Windows paths are this platform's own paths.
 namespace platform
 {
+namespace
+{
+// "X:\..." or "\\server\share...".
+bool isAbsoluteFolderPath(const juce::String& path)
+{
+    return (startsWithDriveLetter(path) && path.length() >= 3 && path[2] == '\\') || path.startsWith("\\\\");
+}
+} // namespace
+
 juce::File commonApplicationDataFolder()
 {
     return juce::File::getSpecialLocation(juce::File::commonApplicationDataDirectory);
@@ -29,7 +39,40 @@ juce::String readModuleVersion(const juce::File& module)
 
 juce::File fileFromWindowsPath(const juce::String& windowsPath)
 {
-    return juce::File(windowsPath);
+    // One spelling for every way of writing the path, so that the folder text shown is the
+    // same whatever was typed, and the same as on Linux: normalised as Windows reads it,
+    // and each existing part in the case it is stored in.
+    const auto normalised = normalisedWindowsPath(windowsPath.toStdString());
+    if (!normalised)
+        return {};
+    const auto path = juce::String::fromUTF8(normalised->c_str());
+    if (path.startsWith("\\\\?\\") || !isAbsoluteFolderPath(path))
+        return juce::File(path);
+
+    const bool share = path.startsWith("\\\\");
+    auto parts = juce::StringArray::fromTokens(path.substring(share ? 2 : 0), "\\", "");
+    parts.removeEmptyStrings();
+    const int rootParts = share ? 2 : 1;
+    auto stored = share ? "\\\\" + parts[0] + "\\" + parts[1] : parts[0];
+    bool existing = true;
+    for (int i = rootParts; i < parts.size(); ++i)
+    {
+        auto part = parts[i];
+        // Wildcards would match other names; such a part is left to the name check.
+        if (existing && !part.containsAnyOf("*?"))
+        {
+            WIN32_FIND_DATAW found = {};
+            const auto handle = FindFirstFileW((stored + "\\" + part).toWideCharPointer(), &found);
+            existing = handle != INVALID_HANDLE_VALUE;
+            if (existing)
+            {
+                FindClose(handle);
+                part = juce::String(found.cFileName);
+            }
+        }
+        stored += "\\" + part;
+    }
+    return juce::File(parts.size() > rootParts ? stored : path);
 }
 
 juce::File findWindowsEntry(const juce::File& folder, const juce::String& relativePath)
@@ -114,5 +157,13 @@ juce::File localAppDataFolder()
         return juce::File(juce::String(buffer));
     const auto fromEnvironment = juce::SystemStats::getEnvironmentVariable("LOCALAPPDATA", {});
     return juce::File::isAbsolutePath(fromEnvironment) ? juce::File(fromEnvironment) : juce::File();
+}
+} // namespace platform
+
+namespace platform
+{
+juce::String environmentText(const char* name)
+{
+    return juce::SystemStats::getEnvironmentVariable(name, {});
 }
 } // namespace platform

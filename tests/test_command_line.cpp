@@ -7,7 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <vector>
 
 using testing_support::peFixture;
@@ -155,6 +160,50 @@ const std::vector<RunCase> runCases = {
      {},
      "",
      "cannot write the log file '.': it is a folder"},
+    // A log never takes the place of what the installer keeps: nothing touched.
+    {"log is the settings file",
+     true,
+     {"--status", "--log", "C:\\ProgramData\\Audio Tarvosk\\PluginManagerSettings.txt"},
+     2,
+     {true, true, true},
+     "",
+     "it is the settings file"},
+    {"log is the settings file, spelled otherwise",
+     false,
+     {"/status", "/log=c:/programdata/AUDIO TARVOSK/pluginmanagersettings.txt."},
+     2,
+     {},
+     "",
+     "it is the settings file"},
+    {"log is a bundle",
+     true,
+     {"--install", "clap", "--log", "C:\\Program Files\\Common Files\\CLAP\\Ostrand.clap"},
+     2,
+     {true, true, true},
+     "",
+     "it is the plug-in bundle Ostrand.clap"},
+    {"log is a bundle not yet installed",
+     false,
+     {"--install", "clap", "--log", "C:\\Program Files\\Common Files\\CLAP\\OSTRAND.CLAP"},
+     2,
+     {},
+     "",
+     "it is the plug-in bundle Ostrand.clap"},
+    {"log inside a bundle",
+     true,
+     {"--status", "--log", "C:\\Program Files\\Common Files\\VST3\\Ostrand.vst3\\Contents\\run.log"},
+     2,
+     {true, true, true},
+     "",
+     "it is the plug-in bundle Ostrand.vst3 or inside it"},
+    {"log is a lock file",
+     true,
+     {"--uninstall", "aax", "--log",
+      "C:\\Program Files\\Common Files\\Avid\\Audio\\Plug-Ins\\.Ostrand.aaxplugin.vx-lock"},
+     2,
+     {true, true, true},
+     "",
+     "it is the installer's own file .Ostrand.aaxplugin.vx-lock"},
 };
 } // namespace
 
@@ -220,6 +269,101 @@ TEST_F(CommandLine, TheLogHoldsTheSameReport)
     const auto windowsLog = prefix.driveC().getChildFile("logs/status.json");
     EXPECT_EQ(windowsLog.loadFileAsString(), status.output);
     EXPECT_TRUE(juce::JSON::parse(windowsLog.loadFileAsString()).isObject());
+}
+
+TEST_F(CommandLine, TheLogReplacesALinkAtItsPathNeverWhatItPointsTo)
+{
+    const auto victim = prefix.folder.getChildFile("victim.txt");
+    ASSERT_TRUE(victim.replaceWithText("another user's file"));
+    const auto link = workingDirectory.getChildFile("link.log");
+    ASSERT_TRUE(victim.createSymbolicLink(link, true));
+
+    const auto result = run({"--status", "--log", "link.log"});
+    EXPECT_EQ(result.exitStatus, 0) << result.errors;
+    EXPECT_EQ(victim.loadFileAsString(), juce::String("another user's file"));
+    EXPECT_FALSE(link.isSymbolicLink());
+    EXPECT_EQ(link.loadFileAsString(), result.output);
+    EXPECT_EQ(workingDirectory.findChildFiles(juce::File::findFilesAndDirectories, false, ".*").size(), 0)
+        << "a work file was left beside the log";
+}
+
+// A log that cannot be written completely (here the file size limit stands in for a full
+// disk) has its own exit status: the run stands, the output is whole, the old log stays.
+TEST_F(CommandLine, ALogThatCannotBeWrittenCompletelyExitsThreeAndSaysWhy)
+{
+    const auto log = workingDirectory.getChildFile("run.log");
+    ASSERT_TRUE(log.replaceWithText("the last run's log"));
+    ASSERT_EQ(run({"--install", "all"}).exitStatus, 0);
+
+    struct rlimit before;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto result = run({"--status", "--log", "run.log"});
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(result.exitStatus, install::exitLogFailed);
+    EXPECT_TRUE(result.output.contains("AAX: installed, version 1.2.0.0")) << result.output;
+    EXPECT_TRUE(
+        result.errors.contains("the report could not be written to the log file 'run.log' (File too large)"))
+        << result.errors;
+    EXPECT_EQ(log.loadFileAsString(), juce::String("the last run's log"));
+    EXPECT_EQ(workingDirectory.getNumberOfChildFiles(juce::File::findFilesAndDirectories, "*"), 1);
+}
+
+// Under a prefix whose path is not UTF-8 the whole run works on the right files.
+TEST_F(CommandLine, RunsUnderAPrefixWhosePathIsNotUtf8)
+{
+    const std::string bytes = prefix.folder.getFullPathName().toStdString() + "/j\xe9"
+                                                                              "6";
+    ASSERT_EQ(::mkdir(bytes.c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((bytes + "/drive_c").c_str(), 0755), 0);
+    ::setenv("WINEPREFIX", bytes.c_str(), 1);
+    auto system = install::systemCommandLineFolders();
+    system.workingDirectory = workingDirectory;
+
+    const auto installed = install::runCommandLine({"--install", "all"}, system);
+    EXPECT_EQ(installed.exitStatus, 0) << installed.errors;
+    EXPECT_TRUE(std::filesystem::is_regular_file(bytes + "/drive_c/" + bundlePaths[1]));
+    EXPECT_TRUE(installed.output.contains("  bundle: C:\\Program Files\\Common Files\\CLAP\\Ostrand.clap\n"))
+        << installed.output;
+
+    // A name inside a bundle that is not UTF-8 goes with the bundle.
+    const auto vst3 = bytes + "/drive_c/" + bundlePaths[0];
+    ASSERT_TRUE(std::ofstream(vst3 + "/Contents/x\xff.bin").good());
+    const auto removed = install::runCommandLine({"--uninstall", "all"}, system);
+    EXPECT_EQ(removed.exitStatus, 0) << removed.errors << removed.output;
+    EXPECT_FALSE(std::filesystem::exists(vst3));
+    EXPECT_TRUE(removed.output.contains("VST3: not installed")) << removed.output;
+
+    std::filesystem::remove_all(bytes);
+}
+
+TEST_F(CommandLine, AFolderReachedAgainThroughALinkOrAnotherSpellingIsNoOtherCopy)
+{
+    ASSERT_EQ(run({"--install", "all"}).exitStatus, 0);
+    // C:\cyc\up leads to C:\ again; the 32-bit VST3 folder is a link to the 64-bit one.
+    ASSERT_TRUE(prefix.driveC().getChildFile("cyc").createDirectory().wasOk());
+    ASSERT_TRUE(prefix.driveC().createSymbolicLink(prefix.driveC().getChildFile("cyc/up"), true));
+    const auto x86 = prefix.driveC().getChildFile("Program Files (x86)/Common Files");
+    ASSERT_TRUE(x86.createDirectory().wasOk());
+    ASSERT_TRUE(prefix.commonFiles().getChildFile("VST3").createSymbolicLink(x86.getChildFile("VST3"), true));
+    // One real other copy, named twice.
+    const auto other = prefix.driveC().getChildFile("Other/CLAP/Ostrand.clap");
+    ASSERT_TRUE(other.getParentDirectory().createDirectory().wasOk());
+    ASSERT_TRUE(peFixture("x86_1.1.3.7.dll").copyFileTo(other));
+    folders.hostSearchFolders.clapPath =
+        "C:\\cyc\\up\\Program Files\\Common Files\\CLAP;C:\\Other\\CLAP.;C:\\Other\\CLAP";
+
+    juce::var report;
+    ASSERT_TRUE(juce::JSON::parse(run({"--status", "--json"}).output, report).wasOk());
+    EXPECT_EQ(report["formats"][0]["otherCopies"].size(), 0);
+    ASSERT_EQ(report["formats"][1]["otherCopies"].size(), 1);
+    EXPECT_EQ(report["formats"][1]["otherCopies"][0]["bundle"].toString(),
+              juce::String("C:\\Other\\CLAP\\Ostrand.clap"));
 }
 
 TEST_F(CommandLine, JsonReportFollowsItsSchema)

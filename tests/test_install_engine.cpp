@@ -12,9 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <functional>
 #include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <set>
 
@@ -512,12 +515,74 @@ TEST_F(InstallEngine, AnOldBundleThatCannotBeRemovedAfterTheSwitchGoesAtTheNextR
 
 TEST_F(InstallEngine, AnUninstallThatCannotRemoveTheBundleFails)
 {
-    writeTree(root, merged(siblings, oldBundle(1)));
-    FaultyFileOperations operations;
-    operations.failDeleting = root.getChildFile(bundles[1]);
-    catalogue::PerFormat<bool> selected{false, true, false};
-    EXPECT_FALSE(runEngine(selected, true, goodArchives(), operations));
-    EXPECT_EQ(selected, (catalogue::PerFormat<bool>{}));
+    for (const int format : {0, 1})
+    {
+        SCOPED_TRACE(bundles[format]);
+        writeTree(root, merged(siblings, oldBundle(format)));
+        const auto bundle = root.getChildFile(bundles[format]);
+        FaultyFileOperations operations;
+        // A host holds it (Windows refuses the rename), or its files cannot be deleted.
+        for (const bool renameFails : {true, false})
+        {
+            operations.failRenamingFrom = renameFails ? bundle : juce::File();
+            operations.failDeleting = renameFails ? juce::File() : install::getRemovalFile(bundle);
+            catalogue::PerFormat<bool> selected{};
+            selected[(size_t)format] = true;
+            EXPECT_FALSE(runEngine(selected, true, goodArchives(), operations));
+            EXPECT_EQ(selected, (catalogue::PerFormat<bool>{}));
+        }
+        ASSERT_TRUE(root.deleteRecursively());
+    }
+}
+
+// An uninstall killed at any point (here: before each file removal, in a process of its
+// own that really dies) leaves the whole bundle or none under the bundle's name; the next
+// run removes what is left and reports success.
+TEST_F(InstallEngine, AKilledUninstallLeavesTheWholeBundleOrNoneAndTheNextRunFinishes)
+{
+    struct DyingOperations : install::FileOperations
+    {
+        int removalsLeft = 0;
+        bool deleteRecursively(const juce::File& file) override
+        {
+            if (install::isPresent(file) && (file.isSymbolicLink() || !file.isDirectory()) &&
+                removalsLeft-- == 0)
+                ::raise(SIGKILL);
+            return FileOperations::deleteRecursively(file);
+        }
+    };
+
+    const auto bundle = root.getChildFile(bundles[0]);
+    const auto whole = oldBundle(0);
+    const int files =
+        (int)std::count_if(whole.begin(), whole.end(), [](const auto& item) { return item.second != "dir"; });
+    ASSERT_GE(files, 3);
+    for (int killAt = 0; killAt < files; ++killAt)
+    {
+        SCOPED_TRACE("killed before file removal " + std::to_string(killAt + 1));
+        ASSERT_TRUE(root.deleteRecursively());
+        writeTree(root, merged(siblings, whole));
+
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+        {
+            DyingOperations operations;
+            operations.removalsLeft = killAt;
+            install::uninstallBundle(bundle, operations);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+        const auto part = bundlePart(snapshotTree(root), 0);
+        EXPECT_TRUE(part.empty()) << "a torn bundle: " << part.size() << " entries left under its name";
+        EXPECT_FALSE(install::isFormatInstalled(bundle.getParentDirectory(), "Ostrand", 0));
+
+        EXPECT_TRUE(install::uninstallBundle(bundle, install::defaultFileOperations()).succeeded());
+        EXPECT_EQ(snapshotTree(root), siblings);
+    }
 }
 
 TEST_F(InstallEngine, AnEmptyInstallFolderIsRefused)
@@ -652,6 +717,47 @@ TEST_F(InstallEngine, ABundleInAnotherCaseIsTheBundle)
     EXPECT_EQ(snapshotTree(root),
               (TreeSnapshot{
                   {"CLAP", "dir"}, {"Avid", "dir"}, {"Avid/Audio", "dir"}, {"Avid/Audio/Plug-Ins", "dir"}}));
+}
+
+TEST_F(InstallEngine, AnUninstallRemovesEverySpellingWindowsWouldTakeForTheBundle)
+{
+    // Only a case-sensitive file system holds both; the status rule sees either as the bundle.
+    writeTree(root, merged(siblings, {{"CLAP/Ostrand.clap", "file:one"},
+                                      {"CLAP/OSTRAND.CLAP", "file:two"},
+                                      {"CLAP/ostrand.Clap", "file:three"}}));
+    catalogue::PerFormat<bool> selected{false, true, false};
+    EXPECT_TRUE(runEngine(selected, true, goodArchives()));
+    EXPECT_FALSE(install::isFormatInstalled(installFolders[1], "Ostrand", 1));
+    EXPECT_EQ(snapshotTree(root), siblings);
+
+    // One that cannot go is named, and the status still shows the product installed.
+    writeTree(root, merged(siblings, {{"CLAP/Ostrand.clap", "file:one"}, {"CLAP/OSTRAND.CLAP", "file:two"}}));
+    FaultyFileOperations operations;
+    operations.failRenamingFrom = root.getChildFile("CLAP/OSTRAND.CLAP");
+    selected = {false, true, false};
+    const auto report = runReport(selected, true, goodArchives(), operations);
+    ASSERT_EQ(report.formats.size(), 1u);
+    EXPECT_EQ(report.formats[0].outcome, install::FormatOutcome::failed);
+    EXPECT_EQ(report.formats[0].path, root.getChildFile("CLAP/OSTRAND.CLAP"));
+    EXPECT_TRUE(install::isFormatInstalled(installFolders[1], "Ostrand", 1));
+}
+
+TEST_F(InstallEngine, ALinkAtTheLockFilesNameBlocksThePathAndIsNamed)
+{
+    ASSERT_TRUE(installFolders[1].createDirectory().wasOk());
+    const auto bundle = installFolders[1].getChildFile("Ostrand.clap");
+    const auto victim = prefix.folder.getChildFile("victim.txt");
+    ASSERT_TRUE(victim.replaceWithText("keep"));
+    ASSERT_TRUE(victim.createSymbolicLink(install::getLockFile(bundle), true));
+
+    auto report =
+        install::runFormat(bundle, false, install::getFormatArchive(1), install::defaultFileOperations(), 0);
+    EXPECT_EQ(report.reason, install::FailureReason::pathBlocked);
+    report.format = 1;
+    EXPECT_TRUE(install::describeFormat(report, "Ostrand", false).contains("\".Ostrand.clap.vx-lock\""))
+        << install::describeFormat(report, "Ostrand", false);
+    EXPECT_EQ(victim.loadFileAsString(), juce::String("keep"));
+    EXPECT_FALSE(bundle.exists());
 }
 
 TEST_F(InstallEngine, AFailedInstallRemovesTheFoldersItMadeAndNoOthers)
@@ -978,11 +1084,11 @@ TEST_F(InstallEngine, EachFailureIsReportedWithItsReasonFromTheSystemError)
          [&](auto&, auto&)
          {
              // As a Wine prefix's dosdevices entry for a drive that is not there.
-             ASSERT_TRUE(root.getChildFile("gone").createSymbolicLink(root.getChildFile("d:"), true));
-             installFolders[0] = root.getChildFile("d:/VST3");
+             ASSERT_TRUE(root.getChildFile("gone").createSymbolicLink(root.getChildFile("drive-d"), true));
+             installFolders[0] = root.getChildFile("drive-d/VST3");
          },
-         FormatOutcome::failed, FailureReason::installFolderMissing,
-         "d:", "VST3 failed: the drive or share of the install folder for Ostrand.vst3 does not exist."},
+         FormatOutcome::failed, FailureReason::installFolderMissing, "drive-d",
+         "VST3 failed: the drive or share of the install folder for Ostrand.vst3 does not exist."},
         {"a file where the install folder must go (real)", 1, false,
          [&](auto&, auto&)
          {
@@ -1005,7 +1111,7 @@ TEST_F(InstallEngine, EachFailureIsReportedWithItsReasonFromTheSystemError)
         {"uninstall of a bundle a host holds (EBUSY)", 1, true,
          [&](auto& operations, auto&)
          {
-             operations.failDeleting = bundle(1);
+             operations.failRenamingFrom = bundle(1);
              operations.errorCode = EBUSY;
          },
          FormatOutcome::failed, FailureReason::inUse, bundles[1],

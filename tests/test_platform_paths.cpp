@@ -1,9 +1,13 @@
 #include "platform/Platform.h"
+#include "platform/WindowsPathText.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using testing_support::ScopedWinePrefix;
@@ -219,4 +223,119 @@ TEST(PlatformPaths, ATemporaryFolderThatLeadsOutOfThePrefixIsNone)
     ASSERT_TRUE(outside.createSymbolicLink(profile.getChildFile("Temp"), true));
     EXPECT_EQ(platform::temporaryFolder(), juce::File());
     outside.deleteRecursively();
+}
+
+// Both builds read a folder's every spelling as one path and show that path: the Windows
+// program normalises with the same rule.
+TEST(PlatformPaths, EverySpellingOfAFolderIsReadAndShownAlike)
+{
+    const struct
+    {
+        const char* given;
+        const char* normalised; // nullptr: refused, as Windows refuses it
+    } rows[] = {
+        {"C:\\Program Files\\Common Files\\VST3", "C:\\Program Files\\Common Files\\VST3"},
+        {"\\\\.\\C:\\Program Files\\Common Files\\VST3", "C:\\Program Files\\Common Files\\VST3"},
+        {"C:\\Program Files\\Common Files\\VST3 ", "C:\\Program Files\\Common Files\\VST3"},
+        {"c:/Program Files//Common Files/./x/../VST3.", "C:\\Program Files\\Common Files\\VST3"},
+        {"//?/C:/Program Files/Common Files/VST3", "C:\\Program Files\\Common Files\\VST3"},
+        {"\\\\?\\C:\\Program Files\\Common Files\\VST3", "C:\\Program Files\\Common Files\\VST3"},
+        {"\\\\?\\C:\\Raw\\Trail. ", "\\\\?\\C:\\Raw\\Trail. "},
+        {"\\\\?\\C:\\users\\..\\RawUp", nullptr},
+        {"C:\\Trail.\\VST3.", "C:\\Trail\\VST3"},
+        {"\\\\?\\UNC\\server\\share\\CLAP", "\\\\server\\share\\CLAP"},
+        {"\\\\server\\share\\CLAP\\", "\\\\server\\share\\CLAP"},
+        {"Q:\\Plugins\\CLAP", "Q:\\Plugins\\CLAP"},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.given);
+        const auto normalised = platform::normalisedWindowsPath(row.given);
+        ASSERT_EQ(normalised.has_value(), row.normalised != nullptr);
+        if (normalised)
+        {
+            EXPECT_EQ(*normalised, row.normalised);
+        }
+    }
+
+    // Here each spelling reaches the one folder and is written back as the Windows program
+    // shows it, a drive the prefix does not have included.
+    ScopedWinePrefix prefix;
+    ASSERT_TRUE(prefix.commonFiles().getChildFile("VST3").createDirectory().wasOk());
+    for (const auto* spelling :
+         {"\\\\.\\C:\\Program Files\\Common Files\\VST3", "C:\\Program Files\\Common Files\\VST3 ",
+          "c:\\program files\\common files\\vst3"})
+    {
+        SCOPED_TRACE(spelling);
+        const auto folder = platform::fileFromWindowsPath(spelling);
+        EXPECT_EQ(folder, prefix.commonFiles().getChildFile("VST3"));
+        EXPECT_EQ(platform::windowsPathOf(folder), juce::String("C:\\Program Files\\Common Files\\VST3"));
+    }
+    EXPECT_EQ(platform::windowsPathOf(platform::fileFromWindowsPath("Q:\\Plugins\\CLAP")),
+              juce::String("Q:\\Plugins\\CLAP"));
+}
+
+TEST(PlatformPaths, NamesWindowsRefusesAreFoundInAnyPartBelowTheRoot)
+{
+    const struct
+    {
+        const char* path;
+        const char* problem; // nullptr: Windows can have it
+    } rows[] = {
+        {"C:\\Program Files\\Common Files\\VST3", nullptr},
+        {"\\\\?\\C:\\Program Files\\VST3", nullptr},
+        {"\\\\server\\share\\CLAP", nullptr},
+        {"C:\\x<y>\\VST3", "'x<y>' has the character '<'"},
+        {"C:\\a\tb\\VST3", "'a\tb' has a control character"},
+        {"C:\\CON\\VST3", "'CON' has a name Windows takes for a device"},
+        {"C:\\aux.txt\\VST3", "'aux.txt' has a name Windows takes for a device"},
+        {"C:\\Plugins\\lpt1 ", "'lpt1' has a name Windows takes for a device"},
+        {"C:\\a:b\\VST3", "'a:b' has a ':'"},
+        {"\\\\server\\share\\q?\\CLAP", "'q?' has the character '?'"},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.path);
+        const auto problem = platform::windowsPathProblem(row.path);
+        ASSERT_EQ(problem.has_value(), row.problem != nullptr);
+        if (problem)
+        {
+            EXPECT_EQ(problem->rfind(row.problem, 0), 0u) << *problem;
+        }
+    }
+}
+
+// A path holding bytes that are not UTF-8 (a prefix, an environment value, a name in a
+// folder) is never taken apart as text: the framework's strings cannot hold it.
+TEST(PlatformPaths, BytesThatAreNotUtf8ReachTheRightFolderOrNone)
+{
+    const auto scratch = juce::File::createTempFile("vx_bytes");
+    ASSERT_TRUE(scratch.createDirectory().wasOk());
+    const std::string prefixBytes = scratch.getFullPathName().toStdString() + "/j\xe9"
+                                                                              "6";
+    ASSERT_EQ(::mkdir(prefixBytes.c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((prefixBytes + "/drive_c").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((prefixBytes + "/drive_c/ProgramData").c_str(), 0755), 0);
+    // A name that is not UTF-8 beside one that is.
+    ASSERT_EQ(::mkdir((prefixBytes + "/drive_c/ProgramData/x\xff").c_str(), 0755), 0);
+    {
+        ScopedWinePrefix scope; // puts WINEPREFIX back afterwards
+        ::setenv("WINEPREFIX", prefixBytes.c_str(), 1);
+        const auto programData = platform::commonApplicationDataFolder();
+        EXPECT_TRUE(programData.isDirectory()) << programData.getFullPathName();
+        EXPECT_EQ(platform::windowsPathOf(programData), juce::String("C:\\ProgramData"));
+        EXPECT_FALSE(platform::findWindowsEntry(programData, "X").exists());
+
+        // A prefix that does not exist: nothing is there, and nothing can be made there.
+        ::setenv("WINEPREFIX", (prefixBytes + "/gone\xe9").c_str(), 1);
+        EXPECT_FALSE(platform::commonApplicationDataFolder().exists());
+        EXPECT_FALSE(platform::commonApplicationDataFolder().createDirectory().wasOk());
+
+        ::setenv("VX_TEST_BYTES", "C:\\x\xe9", 1);
+        EXPECT_EQ(platform::environmentText("VX_TEST_BYTES"), juce::String());
+        ::setenv("VX_TEST_BYTES", "C:\\caf\xc3\xa9", 1);
+        EXPECT_EQ(platform::environmentText("VX_TEST_BYTES"), juce::String::fromUTF8("C:\\caf\xc3\xa9"));
+        ::unsetenv("VX_TEST_BYTES");
+    }
+    std::filesystem::remove_all(scratch.getFullPathName().toStdString());
 }

@@ -183,9 +183,55 @@ check_windows_spelling_uninstalls() {
         { echo "/UNINSTALL=clap did not remove exactly the CLAP bundle"; return 1; }
 }
 
+# The settings file's folders in spellings the Linux build reads as the default folders:
+# the Windows program installs there too, and shows them in the same one spelling. Also
+# the checks of the log that are the Windows program's own: a link at the log's path is
+# replaced, never followed, and a log naming the settings file is refused.
+check_spellings_and_the_log_match_the_linux_build() {
+    local settings="$DRIVE_C/ProgramData/Audio Tarvosk/PluginManagerSettings.txt"
+    cp "$settings" "$WORK/settings.saved" || return 1
+    printf '%s\r\n' '<Plugin_Manager_Settings' \
+        ' VST3_Path="\\.\C:\Program Files\Common Files\VST3"' \
+        ' CLAP_Path="C:\Program Files\Common Files\CLAP "' \
+        ' AAX_Path="c:\program files\common files\avid\audio\plug-ins\."/>' >"$settings"
+    run_program spellings --install all --json
+    local status=$RUN_STATUS
+    python3 - "$ARTEFACTS/spellings.out" <<'PYEOF'
+import json, sys
+report = json.load(open(sys.argv[1], encoding="utf-8"))
+want = ["C:\\Program Files\\Common Files\\VST3", "C:\\Program Files\\Common Files\\CLAP",
+        "C:\\Program Files\\Common Files\\Avid\\Audio\\Plug-Ins"]
+got = [f["folder"] for f in report["formats"]]
+assert got == want, got
+assert all(f["outcome"] == "succeeded" for f in report["formats"]), report["formats"]
+PYEOF
+    local checked=$?
+    mv "$WORK/settings.saved" "$settings"
+    [[ "$status" == 0 && "$checked" == 0 ]] || { echo "exit status $status, report: $(head -c 600 "$ARTEFACTS/spellings.out")"; return 1; }
+
+    echo "another user's file" >"$WORK/victim.txt"
+    ln -sfn "$WORK/victim.txt" "$DRIVE_C/logs/link.log"
+    run_program link-log --status --log 'C:\logs\link.log'
+    expect_status 0 || return 1
+    [[ "$(cat "$WORK/victim.txt")" == "another user's file" && ! -L "$DRIVE_C/logs/link.log" ]] ||
+        { echo "the log was written through the link"; return 1; }
+    run_program settings-log --status --log 'c:\programdata\audio tarvosk\PLUGINMANAGERSETTINGS.TXT'
+    expect_status 2 || return 1
+    grep -q "it is the settings file" "$ARTEFACTS/settings-log.err" ||
+        { echo "no reason given: $(head -c 300 "$ARTEFACTS/settings-log.err")"; return 1; }
+
+    # One other copy, named in CLAP_PATH in two spellings, is one other copy.
+    mkdir -p "$DRIVE_C/Other/CLAP" && cp "$DRIVE_C/${BUNDLES[1]}" "$DRIVE_C/Other/CLAP/Ostrand.clap" || return 1
+    CLAP_PATH='C:\Other\CLAP.;C:\Other\CLAP' run_program two-spellings --status
+    rm -rf "$DRIVE_C/Other"
+    local copies
+    copies="$(grep -c '^  other copy: ' "$ARTEFACTS/two-spellings.out")"
+    [[ "$copies" == 1 ]] || { echo "$copies other copies listed: $(grep 'other copy' "$ARTEFACTS/two-spellings.out")"; return 1; }
+}
+
 CHECKS=(install_all_writes_the_log status_json_reports_the_installs status_reaches_the_standard_output
     status_names_a_per_user_copy unknown_option_exits_2 start_wait_gives_the_exit_status
-    windows_spelling_uninstalls)
+    windows_spelling_uninstalls spellings_and_the_log_match_the_linux_build)
 
 # ---------------------------------------------------------------------------------------
 # Runner
