@@ -123,7 +123,7 @@ bool runUnzip(const juce::File& archive, const juce::File& folder)
 // The engine's file operations without writing through to the disk.
 struct UnflushedFileOperations : install::FileOperations
 {
-    bool flushToDisk(const juce::File&) override { return true; }
+    install::FileError flushToDisk(const juce::File&) override { return {}; }
 };
 
 // Writes everything cached for the file system that holds the folder to the disk.

@@ -92,7 +92,7 @@ FormatReport failureFromError(const FileError& error, const juce::File& bundle)
     return report;
 }
 
-bool cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations)
+FileError cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations)
 {
     // The old bundle is only set aside once the new one is complete, and the new one is
     // moved into place with a single rename: a bundle next to a set-aside one is the new
@@ -100,91 +100,81 @@ bool cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations)
     const auto setAside = getSetAsideFile(bundle);
     if (isPresent(setAside))
     {
-        const bool settled =
-            isPresent(bundle) ? operations.deleteRecursively(setAside) : operations.rename(setAside, bundle);
-        if (!settled)
-            return false;
+        if (auto error = isPresent(bundle) ? operations.deleteRecursively(setAside)
+                                           : operations.rename(setAside, bundle))
+            return error;
     }
     // What an uninstall took away is gone for the hosts already: only its files are left.
-    return operations.deleteRecursively(getRemovalFile(bundle)) &&
-           operations.deleteRecursively(getStagingFile(bundle));
+    if (auto error = operations.deleteRecursively(getRemovalFile(bundle)))
+        return error;
+    return operations.deleteRecursively(getStagingFile(bundle));
 }
 
 FormatReport installBundle(const juce::File& bundle, const void* archive, size_t archiveSize,
                            FileOperations& operations)
 {
-    operations.clearError();
-    if (!cleanUpInterruptedRun(bundle, operations))
-        return failureFromError(operations.error(), bundle);
+    if (const auto error = cleanUpInterruptedRun(bundle, operations))
+        return failureFromError(error, bundle);
 
     const auto staging = getStagingFile(bundle);
     const auto setAside = getSetAsideFile(bundle);
-    operations.clearError();
-    if (!extractBundle(archive, archiveSize, bundle.getFileName(), staging, operations))
+    const auto failed = [&](const FileError& error)
     {
-        // Every write goes through the operations, which record its error: a failure
-        // without one is the archive's own.
-        auto report = failureFromError(operations.error(), bundle);
-        if (!operations.error())
-            report.reason = FailureReason::archiveDamaged;
+        auto report = failureFromError(error, bundle);
         operations.deleteRecursively(staging);
+        return report;
+    };
+    if (const auto extraction =
+            extractBundle(archive, archiveSize, bundle.getFileName(), staging, operations);
+        !extraction.succeeded())
+    {
+        auto report = failed(extraction.error);
+        if (extraction.archiveDamaged)
+            report.reason = FailureReason::archiveDamaged;
         return report;
     }
     // The new bundle reaches the disk before the old one is set aside: after a power loss
     // past the switch, the bundle in place is complete.
-    if (!operations.flushToDisk(staging))
-    {
-        auto report = failureFromError(operations.error(), bundle);
-        if (!operations.error())
-            report.reason = FailureReason::other;
-        operations.deleteRecursively(staging);
-        return report;
-    }
+    if (const auto error = operations.flushToDisk(staging))
+        return failed(error);
 
     const bool hadOldBundle = isPresent(bundle);
-    operations.clearError();
-    if (hadOldBundle && !operations.rename(bundle, setAside))
+    if (hadOldBundle)
+        if (const auto error = operations.rename(bundle, setAside))
+            return failed(error);
+    if (const auto error = operations.rename(staging, bundle))
     {
-        auto report = failureFromError(operations.error(), bundle);
-        operations.deleteRecursively(staging);
-        return report;
-    }
-    operations.clearError();
-    if (!operations.rename(staging, bundle))
-    {
-        auto report = failureFromError(operations.error(), bundle);
         // Should the old bundle not go back now, the next run puts it back.
         if (hadOldBundle)
             operations.rename(setAside, bundle);
-        operations.deleteRecursively(staging);
-        return report;
+        return failed(error);
     }
 
     // The new bundle is in place: the install has succeeded. Whatever of the old one
     // cannot be removed now (Windows renames a loaded module but does not delete it) is
     // removed by the next run.
-    operations.clearError();
-    if (hadOldBundle && !operations.deleteRecursively(setAside))
-    {
-        auto report = failureFromError(operations.error(), bundle);
-        report.outcome = FormatOutcome::installedOldCopyLeft;
-        return report;
-    }
+    if (hadOldBundle)
+        if (const auto error = operations.deleteRecursively(setAside))
+        {
+            auto report = failureFromError(error, bundle);
+            report.outcome = FormatOutcome::installedOldCopyLeft;
+            return report;
+        }
     return succeeded(FormatOutcome::installed);
 }
 
 FormatReport uninstallBundle(const juce::File& bundle, FileOperations& operations)
 {
-    operations.clearError();
-    if (!cleanUpInterruptedRun(bundle, operations))
-        return failureFromError(operations.error(), bundle);
+    if (const auto error = cleanUpInterruptedRun(bundle, operations))
+        return failureFromError(error, bundle);
     // One rename takes the whole bundle away, or nothing (a host holding a file of it open
     // stops it on Windows); what the deletion after it leaves, the next run removes.
     const auto removal = getRemovalFile(bundle);
-    if (isPresent(bundle) && !operations.rename(bundle, removal))
-        return failureFromError(operations.error(), bundle);
-    if (!operations.deleteRecursively(removal))
-        return failureFromError(operations.error(), bundle);
+    if (isPresent(bundle))
+        if (const auto error = operations.rename(bundle, removal))
+            return failureFromError(error, bundle);
+    if (const auto error = operations.deleteRecursively(removal))
+        return failureFromError(error, bundle);
     return succeeded(FormatOutcome::uninstalled);
 }
 } // namespace install

@@ -23,8 +23,8 @@ juce::File getRemovalFile(const juce::File& bundle);
 
 // Finishes what an interrupted earlier run left next to the bundle: a set-aside old bundle
 // goes back in place if the bundle is missing, and is removed otherwise; a staging folder
-// and a bundle an uninstall took away are removed. False if any of that fails.
-bool cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations);
+// and a bundle an uninstall took away are removed. The first failure, if any.
+FileError cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations);
 
 // Unpacks the archive's bundle into the staging name, checks it and writes it through to
 // the disk; only then moves the old bundle aside, moves the new one into place and removes
@@ -41,8 +41,8 @@ FormatReport installBundle(const juce::File& bundle, const void* archive, size_t
 // deletes what is left. A missing bundle counts as removed.
 FormatReport uninstallBundle(const juce::File& bundle, FileOperations& operations);
 
-// The failure that the operations' first recorded error stands for, about the bundle:
-// the reason from the error code, the path as the user knows it, and for a bundle held
-// open the programs the system names.
+// The failure that a file call's error stands for, about the bundle: the reason from the
+// error code, the path as the user knows it, and for a bundle held open the programs the
+// system names.
 FormatReport failureFromError(const FileError& error, const juce::File& bundle);
 } // namespace install

@@ -7,109 +7,101 @@ namespace install
 {
 namespace
 {
-// Unbuffered: the callers write in large blocks, and a buffered tail would be written in
-// the destructor, where a failure goes unnoticed.
-class NewFileStream : public juce::OutputStream
+class SystemFileWriter : public FileWriter
 {
 public:
-    NewFileStream(const juce::File& f, FileOperations& o) : file(f), operations(o) {}
+    explicit SystemFileWriter(const juce::File& f) : file(f) {}
 
     int open() { return handle.create(file); }
 
-    bool write(const void* data, size_t count) override
+    FileError write(const void* data, size_t size) override
     {
-        if (const int code = handle.write(data, count); code != 0)
-            return operations.recordFailure(file, code);
-        position += (juce::int64)count;
-        return true;
+        return FileError::of(file, handle.write(data, size));
     }
-
-    void flush() override {}
-    juce::int64 getPosition() override { return position; }
-    bool setPosition(juce::int64 newPosition) override { return newPosition == position; }
 
 private:
     juce::File file;
-    FileOperations& operations;
     platform::NewFile handle;
-    juce::int64 position = 0;
 };
 } // namespace
 
-bool FileOperations::recordFailure(const juce::File& path, int code)
+FileError FileError::of(const juce::File& path, int code)
 {
-    if (!firstError && code != 0)
-        firstError = {code, platform::describeSystemError(code), path};
-    return false;
+    if (code == 0)
+        return {};
+    return {code, platform::describeSystemError(code), path};
 }
 
-bool FileOperations::createFolder(const juce::File& folder)
+FileError FileOperations::createFolder(const juce::File& folder)
 {
     if (folder.isDirectory())
-        return true;
+        return {};
     const auto parent = folder.getParentDirectory();
-    if (parent != folder && !createFolder(parent))
-        return false;
+    if (parent != folder)
+        if (auto error = createFolder(parent))
+            return error;
     const int code = platform::createOneFolder(folder);
     // Someone else may have made it meanwhile.
-    return code == 0 || folder.isDirectory() || recordFailure(folder, code);
+    if (code == 0 || folder.isDirectory())
+        return {};
+    return FileError::of(folder, code);
 }
 
-std::unique_ptr<juce::OutputStream> FileOperations::createFile(const juce::File& file)
+NewFile FileOperations::createFile(const juce::File& file)
 {
-    auto stream = std::make_unique<NewFileStream>(file, *this);
-    if (const int code = stream->open(); code != 0)
-    {
-        recordFailure(file, code);
-        return nullptr;
-    }
-    return stream;
+    auto writer = std::make_unique<SystemFileWriter>(file);
+    if (const int code = writer->open(); code != 0)
+        return {nullptr, FileError::of(file, code)};
+    return {std::move(writer), {}};
 }
 
-bool FileOperations::rename(const juce::File& from, const juce::File& to)
+FileError FileOperations::rename(const juce::File& from, const juce::File& to)
 {
     if (isPresent(to))
-        return recordFailure(to, platform::alreadyExistsError());
+        return FileError::of(to, platform::alreadyExistsError());
     // A plain rename: never a copy, so it fails as a whole where a host holds a file of the
     // bundle open.
-    const int code = platform::renameWithoutReplacing(from, to);
-    return code == 0 || recordFailure(from, code);
+    return FileError::of(from, platform::renameWithoutReplacing(from, to));
 }
 
-bool FileOperations::deleteRecursively(const juce::File& file)
+FileError FileOperations::deleteRecursively(const juce::File& file)
 {
     if (!isPresent(file))
-        return true;
+        return {};
     if (file.isSymbolicLink() || !file.isDirectory())
-    {
-        const int code = platform::removeFileOrLink(file);
-        return code == 0 || recordFailure(file, code);
-    }
+        return FileError::of(file, platform::removeFileOrLink(file));
 
-    bool removedAll = true;
+    FileError first;
     for (const auto& child :
          file.findChildFiles(juce::File::findFilesAndDirectories, false, "*", juce::File::FollowSymlinks::no))
-        removedAll = deleteRecursively(child) && removedAll;
-    const int code = platform::removeEmptyFolder(file);
-    return (code == 0 || recordFailure(file, code)) && removedAll;
+    {
+        auto error = deleteRecursively(child);
+        if (error && !first)
+            first = std::move(error);
+    }
+    auto error = FileError::of(file, platform::removeEmptyFolder(file));
+    return first ? first : error;
 }
 
-bool FileOperations::flushToDisk(const juce::File& file)
+FileError FileOperations::flushToDisk(const juce::File& file)
 {
-    bool flushed = true;
+    FileError first;
+    const auto flush = [&first](const juce::File& item)
+    {
+        if (auto error = FileError::of(item, platform::flushToDisk(item)); error && !first)
+            first = std::move(error);
+    };
     if (file.isDirectory() && !file.isSymbolicLink())
     {
         // Contents first, then the folder whose entries name them.
         for (const auto& entry :
              juce::RangedDirectoryIterator(file, true, "*", juce::File::findFilesAndDirectories))
-        {
-            const auto item = entry.getFile();
-            if (!item.isSymbolicLink())
-                flushed = platform::flushToDisk(item) && flushed;
-        }
+            if (!entry.getFile().isSymbolicLink())
+                flush(entry.getFile());
     }
-    flushed = platform::flushToDisk(file) && flushed;
-    return platform::flushToDisk(file.getParentDirectory()) && flushed;
+    flush(file);
+    flush(file.getParentDirectory());
+    return first;
 }
 
 FileOperations& defaultFileOperations()
@@ -121,5 +113,48 @@ FileOperations& defaultFileOperations()
 bool isPresent(const juce::File& file)
 {
     return file.exists() || file.isSymbolicLink();
+}
+
+MadeFolders makeFolderWithParents(const juce::File& folder, FileOperations& operations)
+{
+    MadeFolders made;
+    juce::Array<juce::File> missing; // outermost first
+    auto existing = folder;
+    while (!isPresent(existing))
+    {
+        missing.insert(0, existing);
+        const auto parent = existing.getParentDirectory();
+        if (parent == existing)
+        {
+            // Not even the root is there: no drive.
+            made.error = FileError::of(existing, platform::notFoundError());
+            return made;
+        }
+        existing = parent;
+    }
+    if (!existing.isDirectory())
+    {
+        // Nothing is made below a file or a link that leads nowhere; the system's word for
+        // it is the one a folder made there would get.
+        made.error = FileError::of(existing, platform::alreadyExistsError());
+        return made;
+    }
+    for (const auto& level : missing)
+    {
+        if (auto error = operations.createFolder(level))
+        {
+            removeMadeFolders(made.levels);
+            return {{}, std::move(error)};
+        }
+        made.levels.add(level);
+    }
+    return made;
+}
+
+void removeMadeFolders(const juce::Array<juce::File>& levels)
+{
+    for (int i = levels.size(); --i >= 0;)
+        if (!levels.getReference(i).deleteFile())
+            return;
 }
 } // namespace install

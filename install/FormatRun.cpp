@@ -5,8 +5,6 @@
 #include "platform/NativeFiles.h"
 #include "platform/Platform.h"
 
-#include <optional>
-
 namespace install
 {
 namespace
@@ -18,61 +16,6 @@ FormatReport failure(FailureReason reason, const juce::File& path)
     report.reason = reason;
     report.path = path;
     return report;
-}
-
-// The folders made for `folder`, outermost first; nothing when it cannot be made, with the
-// failure in `problem`. Only levels below the nearest existing ancestor are made, and only
-// when that ancestor is a plain folder; when a level fails, the levels made before it are
-// removed again.
-std::optional<juce::Array<juce::File>> makeFolder(const juce::File& folder, const juce::File& bundle,
-                                                  FileOperations& operations, FormatReport& problem)
-{
-    juce::Array<juce::File> missing; // outermost first
-    auto existing = folder;
-    while (!isPresent(existing))
-    {
-        missing.insert(0, existing);
-        const auto parent = existing.getParentDirectory();
-        if (parent == existing)
-        {
-            problem = failure(FailureReason::installFolderMissing, existing);
-            return std::nullopt;
-        }
-        existing = parent;
-    }
-    if (!existing.isDirectory())
-    {
-        // Nothing is made below a file or a link that leads nowhere; the system's word
-        // for it is the one a folder made there would get.
-        operations.clearError();
-        operations.recordFailure(existing, platform::alreadyExistsError());
-        problem = failureFromError(operations.error(), bundle);
-        return std::nullopt;
-    }
-
-    juce::Array<juce::File> made;
-    for (const auto& level : missing)
-    {
-        operations.clearError();
-        if (!operations.createFolder(level))
-        {
-            problem = failureFromError(operations.error(), bundle);
-            for (int i = made.size(); --i >= 0;)
-                made.getReference(i).deleteFile();
-            return std::nullopt;
-        }
-        made.add(level);
-    }
-    return made;
-}
-
-// Removes the folders made for a failed install, innermost first, and only while they are
-// empty: whatever someone else put there meanwhile stays, and so does its folder.
-void removeMadeFolders(const juce::Array<juce::File>& made)
-{
-    for (int i = made.size(); --i >= 0;)
-        if (!made.getReference(i).deleteFile())
-            return;
 }
 
 // Removes the bundle, and then every other entry Windows would take for its name: where
@@ -121,11 +64,10 @@ FormatReport runFormat(const juce::File& bundle, bool uninstall, const ArchiveDa
     juce::Array<juce::File> made;
     if (!uninstall)
     {
-        FormatReport problem;
-        const auto folders = makeFolder(folder, bundle, operations, problem);
-        if (!folders)
-            return problem;
-        made = *folders;
+        auto folders = makeFolderWithParents(folder, operations);
+        if (folders.error)
+            return failureFromError(folders.error, bundle);
+        made = folders.levels;
     }
 
     FormatReport report;
@@ -139,10 +81,9 @@ FormatReport runFormat(const juce::File& bundle, bool uninstall, const ArchiveDa
         {
             // The lock file cannot be made beside the bundle: whatever stops that (a
             // read-only drive, missing rights) stops the install too.
-            operations.clearError();
-            operations.recordFailure(getLockFile(bundle), lock.getErrorCode());
-            report = failureFromError(operations.error(), bundle);
-            if (!operations.error())
+            const auto error = FileError::of(getLockFile(bundle), lock.getErrorCode());
+            report = failureFromError(error, bundle);
+            if (!error)
                 report.systemError = lock.getResult().getErrorMessage();
             // A link, a folder or anything else but a file at the lock file's name is in the
             // way, like a file where a folder must go; the sentence names it.
@@ -158,10 +99,11 @@ FormatReport runFormat(const juce::File& bundle, bool uninstall, const ArchiveDa
             // A bundle spelled in another case is the bundle to Windows, and after the run it
             // has the archive's spelling there: so it has here.
             const auto spelled = platform::findWindowsEntry(folder, bundle.getFileName());
-            operations.clearError();
-            if (spelled != bundle && isPresent(spelled) && !isPresent(bundle) &&
-                !operations.rename(spelled, bundle))
-                report = failureFromError(operations.error(), bundle);
+            FileError error;
+            if (spelled != bundle && isPresent(spelled) && !isPresent(bundle))
+                error = operations.rename(spelled, bundle);
+            if (error)
+                report = failureFromError(error, bundle);
             else if (!uninstall)
                 report = installBundle(bundle, archive.data, archive.size, operations);
             else

@@ -2,6 +2,7 @@
 
 #include "catalogue/Formats.h"
 #include "catalogue/Product.h"
+#include "install/FileOperations.h"
 #include "platform/Platform.h"
 #include "platform/WindowsPathText.h"
 
@@ -52,38 +53,14 @@ bool isSafeToParse(const juce::String& text)
     return true;
 }
 
-// Creates the folder and its missing parents, or nothing at all: when one level cannot be
-// created, the levels made before it are removed again. A drive or share that is not there
-// is never created.
+// Creates the folder and its missing parents, or nothing at all. A drive or share that is
+// not there is never created, nor a folder with a name Windows refuses, which no Windows
+// program could use.
 void createFolderWithParents(const juce::File& folder)
 {
-    // Nor a folder with a name Windows refuses, which no Windows program could use.
-    if (!platform::isOnExistingDriveOrShare(folder) ||
-        platform::windowsPathProblem(platform::windowsPathOf(folder).toStdString()))
-        return;
-
-    juce::Array<juce::File> missing; // deepest first
-    auto existing = folder;
-    while (!existing.exists())
-    {
-        missing.add(existing);
-        const auto parent = existing.getParentDirectory();
-        if (parent == existing)
-            return;
-        existing = parent;
-    }
-    if (!existing.isDirectory())
-        return;
-
-    for (int level = missing.size(); --level >= 0;)
-    {
-        if (!missing.getReference(level).createDirectory())
-        {
-            for (int made = level + 1; made < missing.size(); ++made)
-                missing.getReference(made).deleteFile();
-            return;
-        }
-    }
+    if (platform::isOnExistingDriveOrShare(folder) &&
+        !platform::windowsPathProblem(platform::windowsPathOf(folder).toStdString()))
+        makeFolderWithParents(folder, defaultFileOperations());
 }
 
 // The bytes of the file when it is a regular file (after following links) of at most

@@ -1,6 +1,7 @@
 #include "install/ZipExtraction.h"
 
 #include "install/ZipArchive.h"
+#include "platform/NativeFiles.h"
 
 namespace install
 {
@@ -27,25 +28,27 @@ juce::File getChildPath(const juce::File& destination, const std::vector<std::st
     return target;
 }
 
-bool writeFileEntry(const zip::Entry& entry, const juce::File& target, FileOperations& operations)
+ExtractionResult writeFileEntry(const zip::Entry& entry, const juce::File& target, FileOperations& operations)
 {
-    if (!operations.createFolder(target.getParentDirectory()))
-        return false;
+    if (auto error = operations.createFolder(target.getParentDirectory()))
+        return {false, std::move(error)};
     {
-        auto out = operations.createFile(target);
-        if (out == nullptr)
-            return false;
-        const auto write = [&out](const std::uint8_t* data, std::size_t size)
+        auto created = operations.createFile(target);
+        if (created.error)
+            return {false, std::move(created.error)};
+        FileError writeError;
+        const auto write = [&created, &writeError](const std::uint8_t* data, std::size_t size)
         {
-            return out->write(data, size);
+            writeError = created.writer->write(data, size);
+            return !writeError;
         };
         if (zip::unpackEntryData(entry, write))
-            return false;
+            return {!writeError, std::move(writeError)};
     }
     const auto time = parseDosTime(entry.dosTime, entry.dosDate);
     if (time.toMilliseconds() != 0)
         target.setLastModificationTime(time);
-    return true;
+    return {};
 }
 } // namespace
 
@@ -83,37 +86,46 @@ std::optional<juce::File> getEntryTarget(const juce::String& entryName, const ju
     return getChildPath(destination, path.parts);
 }
 
-bool extractBundle(const void* archive, size_t size, const juce::String& bundleName,
-                   const juce::File& destination, FileOperations& operations)
+ExtractionResult extractBundle(const void* archive, size_t size, const juce::String& bundleName,
+                               const juce::File& destination, FileOperations& operations)
 {
+    const ExtractionResult damaged{true, {}};
     const auto directory = zip::readDirectory(archive, size);
-    if (!directory.problems.empty() || directory.entries.empty() || isPresent(destination))
-        return false;
+    if (!directory.problems.empty() || directory.entries.empty())
+        return damaged;
+    if (isPresent(destination))
+        return {false, FileError::of(destination, platform::alreadyExistsError())};
 
     // Every name is checked before anything is written.
     const auto layout =
         zip::getBundleLayout(directory.entries, bundleName.toStdString(), zip::BundleKind::either);
     if (!layout.problems.empty())
-        return false;
+        return damaged;
 
-    if (!operations.createFolder(destination.getParentDirectory()))
-        return false;
+    if (auto error = operations.createFolder(destination.getParentDirectory()))
+        return {false, std::move(error)};
 
     for (size_t i = 0; i < directory.entries.size(); ++i)
     {
         const auto& entry = directory.entries[i];
         const auto target = getChildPath(destination, layout.paths[i]);
-        const auto discard = [](const std::uint8_t*, std::size_t)
+        if (entry.isFolder)
         {
-            return true;
-        };
-        // A folder's data, if it has any, must still inflate to nothing.
-        const bool written = entry.isFolder
-                                 ? !zip::unpackEntryData(entry, discard) && operations.createFolder(target)
-                                 : writeFileEntry(entry, target, operations);
-        if (!written)
-            return false;
+            // A folder's data, if it has any, must still inflate to nothing.
+            const auto discard = [](const std::uint8_t*, std::size_t)
+            {
+                return true;
+            };
+            if (zip::unpackEntryData(entry, discard))
+                return damaged;
+            if (auto error = operations.createFolder(target))
+                return {false, std::move(error)};
+        }
+        else if (auto result = writeFileEntry(entry, target, operations); !result.succeeded())
+        {
+            return result;
+        }
     }
-    return isPresent(destination);
+    return isPresent(destination) ? ExtractionResult{} : damaged;
 }
 } // namespace install

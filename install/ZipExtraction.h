@@ -38,12 +38,20 @@ std::optional<std::vector<ZipEntry>> readZipDirectory(const void* archive, size_
 std::optional<juce::File> getEntryTarget(const juce::String& entryName, const juce::String& bundleName,
                                          const juce::File& destination);
 
+// How an extraction ended: done, the archive at fault (it breaks the rule, holds no
+// bundle, or an entry's data is damaged), or a file call that failed.
+struct ExtractionResult
+{
+    bool archiveDamaged = false;
+    FileError error;
+
+    bool succeeded() const { return !archiveDamaged && !error; }
+};
+
 // Writes the bundle `bundleName` of the archive to `destination`, which must not exist
-// yet; its parent folder is created if it is missing. False when the archive breaks the
-// rule (checked before anything is written), at the first entry whose data is damaged or
-// cannot be written, and when the archive holds no bundle at all. What was written stays;
-// the caller removes it. Every write goes through `operations`, which record its error: a
-// false without a recorded error means the archive itself is at fault.
-bool extractBundle(const void* archive, size_t size, const juce::String& bundleName,
-                   const juce::File& destination, FileOperations& operations);
+// yet; its parent folder is created if it is missing. The rule is checked before anything
+// is written; the extraction stops at the first entry whose data is damaged or cannot be
+// written. What was written stays; the caller removes it.
+ExtractionResult extractBundle(const void* archive, size_t size, const juce::String& bundleName,
+                               const juce::File& destination, FileOperations& operations);
 } // namespace install

@@ -31,6 +31,10 @@ juce::String describeSystemError(int code);
 // The error code the system gives for a path that exists already (EEXIST, ERROR_FILE_EXISTS).
 int alreadyExistsError();
 
+// The error code the system gives for a path whose folder does not exist (ENOENT,
+// ERROR_PATH_NOT_FOUND).
+int notFoundError();
+
 // The names of the programs that hold any of the files open (the Restart Manager on
 // Windows); empty where the system names nobody.
 juce::StringArray programsHoldingFiles(const juce::Array<juce::File>& files);

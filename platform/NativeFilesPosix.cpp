@@ -70,6 +70,11 @@ int alreadyExistsError()
     return EEXIST;
 }
 
+int notFoundError()
+{
+    return ENOENT;
+}
+
 juce::StringArray programsHoldingFiles(const juce::Array<juce::File>&)
 {
     return {};

@@ -88,6 +88,11 @@ int alreadyExistsError()
     return ERROR_FILE_EXISTS;
 }
 
+int notFoundError()
+{
+    return ERROR_PATH_NOT_FOUND;
+}
+
 juce::StringArray programsHoldingFiles(const juce::Array<juce::File>& files)
 {
     if (files.isEmpty())

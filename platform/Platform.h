@@ -40,8 +40,9 @@ juce::File findWindowsEntry(const juce::File& folder, const juce::String& relati
 bool isOnExistingDriveOrShare(const juce::File& file);
 
 // Writes the file's data (on Windows only files; elsewhere a folder's entries too) through
-// to the disk. True when done; a folder on Windows counts as done.
-bool flushToDisk(const juce::File& file);
+// to the disk. 0 when done (a folder on Windows counts as done), else the system's error
+// code.
+int flushToDisk(const juce::File& file);
 
 // The value of an environment variable; empty when it is not set, and elsewhere than on
 // Windows also when it is not UTF-8 (the framework's strings cannot hold such bytes).

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -440,19 +441,20 @@ bool isOnExistingDriveOrShare(const juce::File& file)
     return false;
 }
 
-bool flushToDisk(const juce::File& file)
+int flushToDisk(const juce::File& file)
 {
     // Opening a FIFO or a device would block or touch hardware: only files and folders.
     struct stat info;
-    if (::lstat(file.getFullPathName().toRawUTF8(), &info) != 0 ||
-        !(S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)))
-        return false;
+    if (::lstat(file.getFullPathName().toRawUTF8(), &info) != 0)
+        return errno;
+    if (!(S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)))
+        return EINVAL;
     const int fd = ::open(file.getFullPathName().toRawUTF8(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
-        return false;
-    const bool flushed = ::fsync(fd) == 0;
+        return errno;
+    const int code = ::fsync(fd) == 0 ? 0 : errno;
     ::close(fd);
-    return flushed;
+    return code;
 }
 
 juce::String windowsPathOf(const juce::File& file)

@@ -123,19 +123,19 @@ bool isOnExistingDriveOrShare(const juce::File& file)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool flushToDisk(const juce::File& file)
+int flushToDisk(const juce::File& file)
 {
     // NTFS keeps its folders in its journal; only a file's data needs flushing.
     if (file.isDirectory())
-        return true;
+        return 0;
     const HANDLE handle = CreateFileW(file.getFullPathName().toWideCharPointer(), GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return false;
-    const bool flushed = FlushFileBuffers(handle) != 0;
+        return (int)GetLastError();
+    const int code = FlushFileBuffers(handle) != 0 ? 0 : (int)GetLastError();
     CloseHandle(handle);
-    return flushed;
+    return code;
 }
 
 juce::String windowsPathOf(const juce::File& file)

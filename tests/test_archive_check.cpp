@@ -65,7 +65,8 @@ protected:
         const auto installed = root.getChildFile("installed");
         installed.deleteRecursively();
         verdicts.installed = install::extractBundle(bytes.getData(), bytes.getSize(), bundleName,
-                                                    installed.getChildFile(bundleName), operations);
+                                                    installed.getChildFile(bundleName), operations)
+                                 .succeeded();
         return verdicts;
     }
 

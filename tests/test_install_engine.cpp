@@ -133,37 +133,35 @@ public:
     juce::int64 diskSpace = -1;  // bytes that can still be written; -1: no limit
     int errorCode = EACCES;      // what the failing call reports (ENOSPC for the full disk)
 
-    bool createFolder(const juce::File& folder) override
+    install::FileError createFolder(const juce::File& folder) override
     {
         if (isBlocked(folder))
-            return recordFailure(folder, errorCode);
+            return install::FileError::of(folder, errorCode);
         return FileOperations::createFolder(folder);
     }
 
-    std::unique_ptr<juce::OutputStream> createFile(const juce::File& file) override
+    install::NewFile createFile(const juce::File& file) override
     {
         if (isBlocked(file))
-        {
-            recordFailure(file, errorCode);
-            return nullptr;
-        }
-        auto stream = FileOperations::createFile(file);
-        if (stream == nullptr || diskSpace < 0)
-            return stream;
-        return std::make_unique<DiskWithLimit>(std::move(stream), diskSpace, *this, file);
+            return {nullptr, install::FileError::of(file, errorCode)};
+        auto created = FileOperations::createFile(file);
+        if (created.error || diskSpace < 0)
+            return created;
+        created.writer = std::make_unique<DiskWithLimit>(std::move(created.writer), diskSpace, file);
+        return created;
     }
 
-    bool rename(const juce::File& from, const juce::File& to) override
+    install::FileError rename(const juce::File& from, const juce::File& to) override
     {
         if (from == failRenamingFrom)
-            return recordFailure(from, errorCode);
+            return install::FileError::of(from, errorCode);
         return FileOperations::rename(from, to);
     }
 
-    bool deleteRecursively(const juce::File& file) override
+    install::FileError deleteRecursively(const juce::File& file) override
     {
         if (file == failDeleting)
-            return recordFailure(file, errorCode);
+            return install::FileError::of(file, errorCode);
         return FileOperations::deleteRecursively(file);
     }
 
@@ -174,27 +172,23 @@ private:
     }
 
     // Writes until the shared space runs out, then fails like a full disk.
-    struct DiskWithLimit : juce::OutputStream
+    struct DiskWithLimit : install::FileWriter
     {
-        DiskWithLimit(std::unique_ptr<juce::OutputStream> s, juce::int64& space, FileOperations& o,
-                      const juce::File& f)
-            : stream(std::move(s)), left(space), operations(o), file(f)
+        DiskWithLimit(std::unique_ptr<install::FileWriter> w, juce::int64& space, const juce::File& f)
+            : writer(std::move(w)), left(space), file(f)
         {
         }
-        bool write(const void* data, size_t count) override
+        install::FileError write(const void* data, size_t count) override
         {
             const auto fits = (size_t)juce::jmin((juce::int64)count, left);
-            stream->write(data, fits);
+            if (auto error = writer->write(data, fits))
+                return error;
             left -= (juce::int64)fits;
-            return fits == count || operations.recordFailure(file, ENOSPC);
+            return install::FileError::of(file, fits == count ? 0 : ENOSPC);
         }
-        void flush() override {}
-        juce::int64 getPosition() override { return stream->getPosition(); }
-        bool setPosition(juce::int64 position) override { return stream->setPosition(position); }
 
-        std::unique_ptr<juce::OutputStream> stream;
+        std::unique_ptr<install::FileWriter> writer;
         juce::int64& left;
-        FileOperations& operations;
         juce::File file;
     };
 };
@@ -543,7 +537,7 @@ TEST_F(InstallEngine, AKilledUninstallLeavesTheWholeBundleOrNoneAndTheNextRunFin
     struct DyingOperations : install::FileOperations
     {
         int removalsLeft = 0;
-        bool deleteRecursively(const juce::File& file) override
+        install::FileError deleteRecursively(const juce::File& file) override
         {
             if (install::isPresent(file) && (file.isSymbolicLink() || !file.isDirectory()) &&
                 removalsLeft-- == 0)
@@ -583,6 +577,41 @@ TEST_F(InstallEngine, AKilledUninstallLeavesTheWholeBundleOrNoneAndTheNextRunFin
         EXPECT_TRUE(install::uninstallBundle(bundle, install::defaultFileOperations()).succeeded());
         EXPECT_EQ(snapshotTree(root), siblings);
     }
+}
+
+// Each call says how it ended; nothing carries over from one call to the next.
+TEST_F(InstallEngine, EachFileCallReturnsItsOwnOutcome)
+{
+    writeTree(root, {{"a.txt", "file:a"},
+                     {"b.txt", "file:b"},
+                     {"dir", "dir"},
+                     {"dir/x", "file:x"},
+                     {"dir/y", "file:y"},
+                     {"dir/z", "file:z"}});
+    FaultyFileOperations operations;
+    const auto a = root.getChildFile("a.txt");
+    const auto b = root.getChildFile("b.txt");
+
+    const auto taken = operations.rename(a, b);
+    EXPECT_EQ(taken.code, EEXIST);
+    EXPECT_EQ(taken.path, b);
+    EXPECT_FALSE(operations.rename(a, root.getChildFile("c.txt")));
+
+    const auto belowFile = operations.createFolder(b.getChildFile("sub"));
+    EXPECT_EQ(belowFile.code, EEXIST); // the file stands where its folder must be made
+    EXPECT_EQ(belowFile.path, b);
+    EXPECT_FALSE(operations.createFolder(root.getChildFile("new/deeper")));
+
+    // A removal goes on past what it cannot remove and returns the first failure.
+    operations.failDeleting = root.getChildFile("dir/y");
+    const auto partly = operations.deleteRecursively(root.getChildFile("dir"));
+    EXPECT_EQ(partly.code, EACCES);
+    EXPECT_EQ(partly.path, root.getChildFile("dir/y"));
+    EXPECT_EQ(snapshotTree(root.getChildFile("dir")), (TreeSnapshot{{"y", "file:y"}}));
+
+    auto created = operations.createFile(root.getChildFile("c.txt"));
+    EXPECT_EQ(created.error.code, EEXIST);
+    EXPECT_EQ(created.writer, nullptr);
 }
 
 TEST_F(InstallEngine, AnEmptyInstallFolderIsRefused)
@@ -794,12 +823,12 @@ TEST_F(InstallEngine, AFailedInstallRemovesTheFoldersItMadeAndNoOthers)
     struct FillingOperations : FaultyFileOperations
     {
         juce::File other;
-        bool createFolder(const juce::File& folder) override
+        install::FileError createFolder(const juce::File& folder) override
         {
-            const bool made = FaultyFileOperations::createFolder(folder);
-            if (made && folder == other.getParentDirectory())
+            auto error = FaultyFileOperations::createFolder(folder);
+            if (!error && folder == other.getParentDirectory())
                 other.replaceWithText("someone else's");
-            return made;
+            return error;
         }
     } filling;
     filling.other = root.getChildFile("New/theirs.txt");
@@ -816,12 +845,12 @@ TEST_F(InstallEngine, TheNewBundleReachesTheDiskBeforeTheOldIsSetAside)
     struct RecordingOperations : install::FileOperations
     {
         juce::StringArray steps;
-        bool rename(const juce::File& from, const juce::File& to) override
+        install::FileError rename(const juce::File& from, const juce::File& to) override
         {
             steps.add("rename " + from.getFileName() + " " + to.getFileName());
             return FileOperations::rename(from, to);
         }
-        bool flushToDisk(const juce::File& file) override
+        install::FileError flushToDisk(const juce::File& file) override
         {
             steps.add("flush " + file.getFileName());
             return FileOperations::flushToDisk(file);
@@ -838,7 +867,10 @@ TEST_F(InstallEngine, TheNewBundleReachesTheDiskBeforeTheOldIsSetAside)
     // A bundle that cannot be written through is not switched in: the old one stays.
     struct UnflushableOperations : install::FileOperations
     {
-        bool flushToDisk(const juce::File&) override { return false; }
+        install::FileError flushToDisk(const juce::File& file) override
+        {
+            return install::FileError::of(file, EIO);
+        }
     } unflushable;
     writeTree(root.getChildFile("CLAP"), {{"Ostrand.clap", "file:old clap"}});
     selected = {false, true, false};

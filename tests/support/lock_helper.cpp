@@ -26,7 +26,7 @@ public:
     {
     }
 
-    std::unique_ptr<juce::OutputStream> createFile(const juce::File& file) override
+    install::NewFile createFile(const juce::File& file) override
     {
         if (!announced)
         {
