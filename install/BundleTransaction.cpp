@@ -104,9 +104,10 @@ FileError cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operat
                                            : operations.rename(setAside, bundle))
             return error;
     }
-    // What an uninstall took away is gone for the hosts already: only its files are left.
-    if (auto error = operations.deleteRecursively(getRemovalFile(bundle)))
-        return error;
+    // What an uninstall took away is gone for the hosts already: only its files are left,
+    // and a host that still has one loaded (Windows renames a loaded module but does not
+    // delete it) must not stop this run. The next run tries again.
+    operations.deleteRecursively(getRemovalFile(bundle));
     return operations.deleteRecursively(getStagingFile(bundle));
 }
 
@@ -167,14 +168,15 @@ FormatReport uninstallBundle(const juce::File& bundle, FileOperations& operation
 {
     if (const auto error = cleanUpInterruptedRun(bundle, operations))
         return failureFromError(error, bundle);
-    // One rename takes the whole bundle away, or nothing (a host holding a file of it open
-    // stops it on Windows); what the deletion after it leaves, the next run removes.
+    // One rename takes the whole bundle away, or nothing (a file of it that a host holds
+    // open without sharing stops it on Windows). Once it is away the product is
+    // uninstalled: what the deletion after it cannot remove (a module a host still has
+    // loaded) the next run removes.
     const auto removal = getRemovalFile(bundle);
     if (isPresent(bundle))
         if (const auto error = operations.rename(bundle, removal))
             return failureFromError(error, bundle);
-    if (const auto error = operations.deleteRecursively(removal))
-        return failureFromError(error, bundle);
+    operations.deleteRecursively(removal);
     return succeeded(FormatOutcome::uninstalled);
 }
 } // namespace install

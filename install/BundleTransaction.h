@@ -23,7 +23,8 @@ juce::File getRemovalFile(const juce::File& bundle);
 
 // Finishes what an interrupted earlier run left next to the bundle: a set-aside old bundle
 // goes back in place if the bundle is missing, and is removed otherwise; a staging folder
-// and a bundle an uninstall took away are removed. The first failure, if any.
+// and what is left of a bundle an uninstall took away are removed (the latter as far as
+// it can be: a host may still have a module of it loaded). The first failure, if any.
 FileError cleanUpInterruptedRun(const juce::File& bundle, FileOperations& operations);
 
 // Unpacks the archive's bundle into the staging name, checks it and writes it through to
@@ -37,8 +38,8 @@ FormatReport installBundle(const juce::File& bundle, const void* archive, size_t
 
 // Removes the bundle (folder or file; symbolic links inside are removed, never followed).
 // It is first renamed to its removal name in one step and only then deleted, so that an
-// interruption leaves either the whole bundle or none under its name; the next run
-// deletes what is left. A missing bundle counts as removed.
+// interruption leaves either the whole bundle or none under its name; once renamed it is
+// uninstalled, and the next run deletes what is left. A missing bundle counts as removed.
 FormatReport uninstallBundle(const juce::File& bundle, FileOperations& operations);
 
 // The failure that a file call's error stands for, about the bundle: the reason from the

@@ -27,11 +27,13 @@ FormatReport uninstallEverySpelling(const juce::File& bundle, FileOperations& op
     // folder that refills itself.
     constexpr int maxSpellings = 64;
     auto report = uninstallBundle(bundle, operations);
-    for (int round = 0; round < maxSpellings && report.succeeded(); ++round)
+    for (int round = 0; report.succeeded(); ++round)
     {
         const auto spelled = platform::findWindowsEntry(bundle.getParentDirectory(), bundle.getFileName());
         if (!isPresent(spelled))
             return report;
+        if (round == maxSpellings)
+            return failureFromError(FileError::of(spelled, platform::alreadyExistsError()), spelled);
         report = uninstallBundle(spelled, operations);
     }
     return report;

@@ -7,7 +7,6 @@
 #include "platform/WindowsPathText.h"
 
 #include <cerrno>
-#include <limits>
 #include <optional>
 
 #if !JUCE_WINDOWS
@@ -122,9 +121,7 @@ bool readSettings(const juce::File& settingsFile, catalogue::PerFormat<juce::Fil
     // As the framework reads a text file: UTF-8, UTF-16 with a byte-order mark.
     juce::MemoryInputStream stream(*bytes, false);
     const auto text = stream.readEntireStreamAsString();
-    // Bytes that are not UTF-8 would reach the paths unchecked: no settings file.
-    if (!juce::CharPointer_UTF8::isValidString(text.toRawUTF8(), std::numeric_limits<int>::max()) ||
-        !isSafeToParse(text))
+    if (!isSafeToParse(text))
         return false;
     const auto settings = juce::XmlDocument::parse(text);
     if (settings == nullptr)

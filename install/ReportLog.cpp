@@ -4,6 +4,7 @@
 #include "install/BundleTransaction.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
+#include "platform/WindowsPathText.h"
 
 namespace install
 {
@@ -23,7 +24,9 @@ bool sameEntry(const juce::File& a, const juce::File& b)
     const auto second = platform::identityOf(b, false);
     if (first && second)
         return *first == *second;
-    if (first || second || !sameWindowsName(a.getFileName(), b.getFileName()))
+    // Where one is missing, the name decides as Windows compares it: on a case-sensitive
+    // file system "ostrand.CLAP" is another file, but one Windows takes for the bundle.
+    if (!sameWindowsName(a.getFileName(), b.getFileName()))
         return false;
     const auto folderA = a.getParentDirectory();
     const auto folderB = b.getParentDirectory();
@@ -81,6 +84,13 @@ juce::String ReportLog::open(const juce::File& logFile)
         return "it is a folder";
     if (!logFile.getParentDirectory().isDirectory())
         return "its folder does not exist";
+    // Whatever would make the log fail only after the run is refused before it.
+    if (!platform::isAbsentFileOrLink(logFile))
+        return "it is not a plain file";
+    if (const auto problem = platform::windowsNameProblem(logFile.getFileName().toStdString()))
+        return "'" + logFile.getFileName() + "' " + juce::String::fromUTF8(problem->c_str());
+    if (!logFile.isSymbolicLink() && logFile.existsAsFile() && !logFile.hasWriteAccess())
+        return "it is read-only";
 
     target = logFile;
     const auto name = "." + logFile.getFileName() + ".vx-log-";
@@ -107,11 +117,11 @@ juce::String ReportLog::replaceWith(const juce::String& report)
     jassert(file != nullptr);
     const auto bytes = report.toUTF8();
     int code = file->write(bytes.getAddress(), bytes.sizeInBytes() - 1);
-    file.reset(); // closed before it is renamed: Windows renames no file held open
     // Through to the disk before it takes the old log's place; a log that cannot be
     // flushed is complete all the same.
     if (code == 0)
-        platform::flushToDisk(temporary);
+        file->flush();
+    file.reset(); // closed before it is renamed: Windows renames no file held open
     if (code == 0)
         code = platform::renameReplacing(temporary, target);
     if (code != 0)

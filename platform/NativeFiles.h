@@ -39,6 +39,10 @@ int notFoundError();
 // Windows); empty where the system names nobody.
 juce::StringArray programsHoldingFiles(const juce::Array<juce::File>& files);
 
+// True when nothing is at the path, or a plain file, or a link (never followed): what a
+// new file may replace. A folder, a device or a pipe is none of these.
+bool isAbsentFileOrLink(const juce::File& file);
+
 // What makes two paths the same file or folder, whatever their spelling: the device and
 // inode, or on Windows the volume serial number and the file index.
 struct FileIdentity
@@ -67,6 +71,8 @@ public:
     int create(const juce::File& file);
     // Writes all bytes or fails.
     int write(const void* data, size_t count);
+    // Writes what was written through to the disk.
+    int flush();
 
 private:
     std::intptr_t handle = -1;

@@ -113,4 +113,17 @@ int NewFile::write(const void* data, size_t count)
     }
     return 0;
 }
+
+int NewFile::flush()
+{
+    return ::fsync((int)handle) == 0 ? 0 : errno;
+}
+
+bool isAbsentFileOrLink(const juce::File& file)
+{
+    struct stat info;
+    if (::lstat(pathOf(file), &info) != 0)
+        return errno == ENOENT;
+    return S_ISREG(info.st_mode) || S_ISLNK(info.st_mode);
+}
 } // namespace platform

@@ -167,4 +167,22 @@ int NewFile::write(const void* data, size_t count)
     }
     return 0;
 }
+
+int NewFile::flush()
+{
+    return resultOf(FlushFileBuffers((HANDLE)handle));
+}
+
+bool isAbsentFileOrLink(const juce::File& file)
+{
+    const auto attributes = GetFileAttributesW(pathOf(file));
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+    {
+        const auto error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return true;
+    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
 } // namespace platform

@@ -327,8 +327,8 @@ juce::String registryFileText(const char* name)
     juce::MemoryBlock bytes;
     if (!file.loadFileAsData(bytes))
         return {};
-    return utf8Text(juce::String::fromUTF8((const char*)bytes.getData(), (int)bytes.getSize()).toRawUTF8())
-        .value_or(juce::String());
+    bytes.append("", 1); // the text ends at the first zero byte
+    return utf8Text(static_cast<const char*>(bytes.getData())).value_or(juce::String());
 }
 
 // The temporary folder GetTempPathW gives a Windows program in the prefix: TMP, else TEMP,

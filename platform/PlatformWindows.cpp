@@ -58,8 +58,10 @@ juce::File fileFromWindowsPath(const juce::String& windowsPath)
     for (int i = rootParts; i < parts.size(); ++i)
     {
         auto part = parts[i];
-        // Wildcards would match other names; such a part is left to the name check.
-        if (existing && !part.containsAnyOf("*?"))
+        // A name Windows refuses holds wildcards (* ? < > ") that would match other names:
+        // it is left as it is, for the name check to refuse.
+        existing = existing && !windowsNameProblem(part.toStdString());
+        if (existing)
         {
             WIN32_FIND_DATAW found = {};
             const auto handle = FindFirstFileW((stored + "\\" + part).toWideCharPointer(), &found);
@@ -67,7 +69,13 @@ juce::File fileFromWindowsPath(const juce::String& windowsPath)
             if (existing)
             {
                 FindClose(handle);
-                part = juce::String(found.cFileName);
+                // The long name of the entry found by its own or by its short (8.3) name.
+                const juce::String name(found.cFileName);
+                if (name.equalsIgnoreCase(part) ||
+                    juce::String(found.cAlternateFileName).equalsIgnoreCase(part))
+                    part = name;
+                else
+                    existing = false;
             }
         }
         stored += "\\" + part;

@@ -160,6 +160,15 @@ const std::vector<RunCase> runCases = {
      {},
      "",
      "cannot write the log file '.': it is a folder"},
+    // What would make the log fail only after the run is refused before it.
+    {"log is a device", false, {"--status", "--log", "/dev/null"}, 2, {}, "", "it is not a plain file"},
+    {"log named as a device",
+     false,
+     {"--status", "--log", "aux.txt"},
+     2,
+     {},
+     "",
+     "'aux.txt' has a name Windows takes for a device"},
     // A log never takes the place of what the installer keeps: nothing touched.
     {"log is the settings file",
      true,

@@ -271,8 +271,8 @@ TEST_F(MainInteraction, TheSecondClickOfADoubleClickAfterTheRunDoesNothing)
     pointer->release(start + 10);
     ASSERT_NE(main->resultPanel, nullptr);
     juce::Component::SafePointer<panel_success> first(main->resultPanel.get());
-    const auto second = juce::jmax(juce::Time::currentTimeMillis() + 1, start + 150);
-    ASSERT_LT(second - start, juce::MouseEvent::getDoubleClickTimeout());
+    // Within the double-click time of the first, whenever the run ended.
+    const auto second = start + 150;
     pointer->press(second);
     pointer->release(second + 10);
     dispatchMessages();

@@ -211,11 +211,11 @@ export WINEDEBUG=-all
 # The traced runs installed nothing; the runs below start from the same prefix state.
 
 loaded_names "$WORK/baseline.trace" >"$WORK/baseline.names" || setup_failed "no baseline trace"
-{
-    static_imports "$EXE"
-    loaded_names "$WORK/status.trace" || setup_failed "no trace of the command-line run"
-    loaded_names "$WORK/window.trace" || setup_failed "no trace of the window run"
-} | sort -u | grep -vxF "$KNOWN_DLLS" | grep -vxF -f "$WORK/baseline.names" >"$ARTEFACTS/planted-names.txt"
+static_imports "$EXE" >"$WORK/program.names"
+loaded_names "$WORK/status.trace" >>"$WORK/program.names" || setup_failed "no trace of the command-line run"
+loaded_names "$WORK/window.trace" >>"$WORK/program.names" || setup_failed "no trace of the window run"
+sort -u "$WORK/program.names" | grep -vxF "$KNOWN_DLLS" | grep -vxF -f "$WORK/baseline.names" \
+    >"$ARTEFACTS/planted-names.txt"
 mapfile -t PLANTED <"$ARTEFACTS/planted-names.txt"
 ((${#PLANTED[@]} > 0)) || setup_failed "no DLL names to plant"
 echo "run_wine_planted_dll_tests: planting ${PLANTED[*]}"
