@@ -1,7 +1,7 @@
 #include "app/Application.h"
 
 #include "catalogue/Product.h"
-#include "install/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "platform/Console.h"
 #include "ui/MainComponent.h"
 
@@ -26,7 +26,7 @@ void vx_installerApplication::initialise(const juce::String&)
     const auto arguments = getCommandLineParameterArray();
     if (!arguments.isEmpty())
     {
-        const auto result = install::runCommandLine(arguments, install::systemCommandLineFolders());
+        const auto result = cli::runCommandLine(arguments, cli::systemCommandLineFolders());
         platform::writeToStandardOutput(result.output);
         platform::writeToStandardError(result.errors);
         setApplicationReturnValue(result.exitStatus);

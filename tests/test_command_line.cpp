@@ -1,4 +1,4 @@
-#include "install/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "install/InstallLocations.h"
 #include "install/OtherCopies.h"
 #include "platform/Platform.h"
@@ -51,9 +51,9 @@ protected:
         folders.workingDirectory = workingDirectory;
     }
 
-    install::CommandLineResult run(const juce::StringArray& arguments)
+    cli::CommandLineResult run(const juce::StringArray& arguments)
     {
-        return install::runCommandLine(arguments, folders);
+        return cli::runCommandLine(arguments, folders);
     }
 
     catalogue::PerFormat<bool> bundlesPresent() const
@@ -72,7 +72,7 @@ protected:
     ScopedWinePrefix prefix;
     const juce::File workingDirectory{prefix.folder.getChildFile("cwd")};
     const juce::File localAppData{prefix.driveC().getChildFile("users/tester/AppData/Local")};
-    install::CommandLineFolders folders;
+    cli::CommandLineFolders folders;
 };
 
 struct RunCase
@@ -245,7 +245,7 @@ TEST_F(CommandLine, ArgumentListsGiveTheirExitStatusFilesAndReport)
         else
             EXPECT_TRUE(result.errors.contains(c.errors)) << result.errors;
 
-        if (c.exitStatus == install::exitUsageError)
+        if (c.exitStatus == cli::exitUsageError)
         {
             EXPECT_EQ(snapshotTree(prefix.folder), before) << "a usage error touched files";
             EXPECT_EQ(result.output, juce::String());
@@ -314,7 +314,7 @@ TEST_F(CommandLine, ALogThatCannotBeWrittenCompletelyExitsThreeAndSaysWhy)
     ::setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_EQ(result.exitStatus, install::exitLogFailed);
+    EXPECT_EQ(result.exitStatus, cli::exitLogFailed);
     EXPECT_TRUE(result.output.contains("AAX: installed, version 1.2.0.0")) << result.output;
     EXPECT_TRUE(
         result.errors.contains("the report could not be written to the log file 'run.log' (File too large)"))
@@ -331,10 +331,10 @@ TEST_F(CommandLine, RunsUnderAPrefixWhosePathIsNotUtf8)
     ASSERT_EQ(::mkdir(bytes.c_str(), 0755), 0);
     ASSERT_EQ(::mkdir((bytes + "/drive_c").c_str(), 0755), 0);
     ::setenv("WINEPREFIX", bytes.c_str(), 1);
-    auto system = install::systemCommandLineFolders();
+    auto system = cli::systemCommandLineFolders();
     system.workingDirectory = workingDirectory;
 
-    const auto installed = install::runCommandLine({"--install", "all"}, system);
+    const auto installed = cli::runCommandLine({"--install", "all"}, system);
     EXPECT_EQ(installed.exitStatus, 0) << installed.errors;
     EXPECT_TRUE(std::filesystem::is_regular_file(bytes + "/drive_c/" + bundlePaths[1]));
     EXPECT_TRUE(installed.output.contains("  bundle: C:\\Program Files\\Common Files\\CLAP\\Ostrand.clap\n"))
@@ -343,7 +343,7 @@ TEST_F(CommandLine, RunsUnderAPrefixWhosePathIsNotUtf8)
     // A name inside a bundle that is not UTF-8 goes with the bundle.
     const auto vst3 = bytes + "/drive_c/" + bundlePaths[0];
     ASSERT_TRUE(std::ofstream(vst3 + "/Contents/x\xff.bin").good());
-    const auto removed = install::runCommandLine({"--uninstall", "all"}, system);
+    const auto removed = cli::runCommandLine({"--uninstall", "all"}, system);
     EXPECT_EQ(removed.exitStatus, 0) << removed.errors << removed.output;
     EXPECT_FALSE(std::filesystem::exists(vst3));
     EXPECT_TRUE(removed.output.contains("VST3: not installed")) << removed.output;
@@ -476,7 +476,7 @@ TEST_F(CommandLine, AFailedFormatExitsOneAndSaysWhich)
         "CLAP_Path=\"C:\\Program Files\\Common Files\\CLAP\" AAX_Path=\"C:\\blocker\\AAX\"/>"));
 
     const auto result = run({"--install", "all", "--json"});
-    EXPECT_EQ(result.exitStatus, install::exitFormatFailed);
+    EXPECT_EQ(result.exitStatus, cli::exitFormatFailed);
     EXPECT_EQ(bundlesPresent(), (catalogue::PerFormat<bool>{true, true, false}));
     EXPECT_TRUE(result.errors.startsWith("vx_installer: AAX failed: ")) << result.errors;
     EXPECT_TRUE(result.errors.endsWith("\n")) << result.errors;

@@ -1,4 +1,4 @@
-#include "install/CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include "catalogue/Formats.h"
 #include "catalogue/Product.h"
@@ -6,14 +6,17 @@
 #include "install/InstallLocations.h"
 #include "install/InstallSettings.h"
 #include "install/InstallStatus.h"
-#include "install/ReportLog.h"
+#include "cli/ReportLog.h"
 #include "platform/Platform.h"
 
 #include <memory>
 #include <vector>
 
-namespace install
+namespace cli
 {
+// The engine's types, read here.
+using namespace install;
+
 namespace
 {
 // ---------------------------------------------------------------------------------------
@@ -506,4 +509,4 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
     }
     return result;
 }
-} // namespace install
+} // namespace cli

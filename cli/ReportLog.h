@@ -11,7 +11,7 @@
 // never writes through whatever stands at the path the user named: the report goes into a
 // new file beside it, which then replaces the path itself (a link there is replaced, not
 // followed). Until then the old log stays as it was.
-namespace install
+namespace cli
 {
 // Why a log may not go to `logFile`: it is (in any spelling) the settings file, a bundle
 // or anything inside one, or one of the installer's own files next to a bundle (its lock
@@ -41,4 +41,4 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE(ReportLog)
 };
-} // namespace install
+} // namespace cli

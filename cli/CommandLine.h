@@ -9,7 +9,7 @@
 
 // The program without its window: status, install and uninstall from the command line,
 // through the same settings load, status rule and engine as the window.
-namespace install
+namespace cli
 {
 // Exit statuses.
 inline constexpr int exitSucceeded = 0;    // everything asked for succeeded
@@ -54,7 +54,7 @@ struct CommandLineFolders
 {
     juce::File commonApplicationDataFolder; // holds the maker's folder
     catalogue::PerFormat<juce::File> defaultInstallFolders;
-    HostSearchFolders hostSearchFolders;
+    install::HostSearchFolders hostSearchFolders;
     juce::File workingDirectory; // for a relative --log path
 };
 
@@ -70,4 +70,4 @@ struct CommandLineResult
 
 // Parses and carries out the arguments; the caller prints the result and exits with it.
 CommandLineResult runCommandLine(const juce::StringArray& arguments, const CommandLineFolders& folders);
-} // namespace install
+} // namespace cli

@@ -1,4 +1,4 @@
-#include "install/ReportLog.h"
+#include "cli/ReportLog.h"
 
 #include "install/BundleLock.h"
 #include "install/BundleTransaction.h"
@@ -6,8 +6,11 @@
 #include "platform/Platform.h"
 #include "platform/WindowsPathText.h"
 
-namespace install
+namespace cli
 {
+// The engine's types, read here.
+using namespace install;
+
 namespace
 {
 // Names as Windows compares them: ignoring case and trailing dots and spaces.
@@ -129,4 +132,4 @@ juce::String ReportLog::replaceWith(const juce::String& report)
     temporary = juce::File();
     return {};
 }
-} // namespace install
+} // namespace cli
