@@ -31,7 +31,42 @@ struct OptionSpelling
     juce::String inlineValue;
 };
 
-const juce::StringArray knownOptions{"status", "install", "uninstall", "json", "log", "help", "version", "?"};
+// Every option, written once: its name (lower case, without "--" or "/"), what it does,
+// whether it takes a value, and the action it asks for.
+enum class OptionRole
+{
+    action, // one of status, install, uninstall, help, version
+    json,
+    log
+};
+
+struct OptionSpec
+{
+    const char* name;
+    OptionRole role;
+    bool takesValue;
+    CommandAction action;
+    bool windowsOnly; // "/?" has no "--" spelling
+};
+
+constexpr OptionSpec optionTable[] = {
+    {"status", OptionRole::action, false, CommandAction::status, false},
+    {"install", OptionRole::action, true, CommandAction::install, false},
+    {"uninstall", OptionRole::action, true, CommandAction::uninstall, false},
+    {"help", OptionRole::action, false, CommandAction::help, false},
+    {"?", OptionRole::action, false, CommandAction::help, true},
+    {"version", OptionRole::action, false, CommandAction::version, false},
+    {"json", OptionRole::json, false, CommandAction::none, false},
+    {"log", OptionRole::log, true, CommandAction::none, false},
+};
+
+const OptionSpec* findOption(const juce::String& name)
+{
+    for (const auto& option : optionTable)
+        if (name == option.name)
+            return &option;
+    return nullptr;
+}
 
 OptionSpelling spellingOf(const juce::String& argument)
 {
@@ -66,7 +101,7 @@ OptionSpelling spellingOf(const juce::String& argument)
         spelling.inlineValue = rest.substring(split + 1);
     }
     // "/?" is help; a path such as "/tmp/x" is no option of ours.
-    if (spelling.windowsStyle && !knownOptions.contains(spelling.name))
+    if (spelling.windowsStyle && findOption(spelling.name) == nullptr)
         spelling.isOption = argument.indexOfChar(1, '/') < 0;
     return spelling;
 }
@@ -78,7 +113,7 @@ bool looksLikeKnownOption(const juce::String& argument)
     if (argument.startsWith("-"))
         return true;
     const auto spelling = spellingOf(argument);
-    return spelling.windowsStyle && knownOptions.contains(spelling.name);
+    return spelling.windowsStyle && findOption(spelling.name) != nullptr;
 }
 
 juce::String displayedName(const OptionSpelling& spelling)
@@ -106,21 +141,6 @@ juce::String parseFormatList(const juce::String& list, catalogue::PerFormat<bool
         formats[static_cast<size_t>(format)] = true;
     }
     return {};
-}
-
-CommandAction actionNamed(const juce::String& name)
-{
-    if (name == "status")
-        return CommandAction::status;
-    if (name == "install")
-        return CommandAction::install;
-    if (name == "uninstall")
-        return CommandAction::uninstall;
-    if (name == "help" || name == "?")
-        return CommandAction::help;
-    if (name == "version")
-        return CommandAction::version;
-    return CommandAction::none;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -330,14 +350,14 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
             parsed.error = "unexpected argument '" + argument + "'";
             return parsed;
         }
-        if (!knownOptions.contains(spelling.name) || (spelling.name == "?" && !spelling.windowsStyle))
+        const auto* option = findOption(spelling.name);
+        if (option == nullptr || (option->windowsOnly && !spelling.windowsStyle))
         {
             parsed.error = "unknown option '" + argument + "'";
             return parsed;
         }
 
-        const bool takesValue =
-            spelling.name == "install" || spelling.name == "uninstall" || spelling.name == "log";
+        const bool takesValue = option->takesValue;
         juce::String value;
         if (takesValue)
         {
@@ -357,12 +377,12 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
             return parsed;
         }
 
-        if (spelling.name == "json")
+        if (option->role == OptionRole::json)
         {
             options.json = true;
             continue;
         }
-        if (spelling.name == "log")
+        if (option->role == OptionRole::log)
         {
             if (logGiven)
             {
@@ -379,7 +399,7 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
             parsed.error = "more than one of --status, --install, --uninstall, --help, --version";
             return parsed;
         }
-        options.action = actionNamed(spelling.name);
+        options.action = option->action;
         if (takesValue)
         {
             parsed.error = parseFormatList(value, options.formats);

@@ -12,8 +12,6 @@ set(VX_JUCE_CONFIG_FLAGS
     JUCE_USE_CURL=0
     # The program is a standalone application, not a plug-in.
     JUCE_STANDALONE_APPLICATION=1
-    # Tests run the message loop modally (runDispatchLoopUntil) to deliver clicks.
-    JUCE_MODAL_LOOPS_PERMITTED=1
     # Include the modules by their own headers; no JuceHeader.h, no global "using namespace juce".
     JUCE_GLOBAL_MODULE_SETTINGS_INCLUDED=1
     DONT_SET_USING_JUCE_NAMESPACE=1

@@ -1,3 +1,4 @@
+#include "catalogue/Product.h"
 #include "cli/CommandLine.h"
 #include "install/InstallLocations.h"
 #include "install/OtherCopies.h"
@@ -123,7 +124,7 @@ const std::vector<RunCase> runCases = {
     {"uninstall nothing there", false, {"--uninstall", "vst3"}, 0, {}, "uninstall succeeded", ""},
     {"help", false, {"--help"}, 0, {}, "usage: vx_installer", ""},
     {"help, Windows", false, {"/?"}, 0, {}, "Exit status: 0 done", ""},
-    {"version", false, {"--VERSION"}, 0, {}, "vx_installer 1.0.5 (Ostrand 1.2.0)", ""},
+    {"version", false, {"--VERSION"}, 0, {}, "vx_installer " VX_INSTALLER_VERSION " (Ostrand 1.2.0)", ""},
     // Usage errors: exit 2, the usage on the error stream, nothing touched.
     {"unknown option", true, {"--frobnicate"}, 2, {true, true, true}, "", "unknown option '--frobnicate'"},
     {"single dash", false, {"-status"}, 2, {}, "", "unknown option '-status'"},
@@ -392,7 +393,7 @@ TEST_F(CommandLine, JsonReportFollowsItsSchema)
 
     EXPECT_EQ(report["product"].toString(), juce::String("Ostrand"));
     EXPECT_EQ(report["productVersion"].toString(), juce::String("1.2.0"));
-    EXPECT_EQ(report["installerVersion"].toString(), juce::String("1.0.5"));
+    EXPECT_EQ(report["installerVersion"].toString(), juce::String(catalogue::installerVersion));
     EXPECT_EQ(report["action"].toString(), juce::String("status"));
     EXPECT_EQ(report["exitStatus"], juce::var(0));
     EXPECT_EQ(report["settings"]["file"].toString(),

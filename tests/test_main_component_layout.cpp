@@ -1,5 +1,6 @@
 #include "support/TestEnvironment.h"
 #include "catalogue/Formats.h"
+#include "catalogue/Product.h"
 #include "install/InstallReport.h"
 #include "ui/Layout.h"
 #include "ui/MainComponent.h"
@@ -65,7 +66,7 @@ TEST_F(MainComponentLayout, ConstructedAt600WithNamedTransparentControls)
     EXPECT_EQ(main.getHeight(), 600);
     EXPECT_FLOAT_EQ(main.unit, 6.0f);
     EXPECT_EQ(main.getName(), juce::String());
-    EXPECT_EQ(main.infoLabel->getText(), juce::String("1.0.5"));
+    EXPECT_EQ(main.infoLabel->getText(), juce::String(catalogue::installerVersion));
     EXPECT_EQ(main.infoLabel->findColour(juce::Label::textColourId).getARGB(), 0x80AAA6A6u);
     EXPECT_EQ(&juce::LookAndFeel::getDefaultLookAndFeel(), &main.customLookAndFeel);
     EXPECT_EQ(main.productName, juce::String("Ostrand"));

@@ -1,6 +1,7 @@
 #include "catalogue/EulaText.h"
 #include "catalogue/Links.h"
 #include "catalogue/Palette.h"
+#include "catalogue/Product.h"
 #include "support/ImageProbe.h"
 #include "support/MessageLoop.h"
 #include "support/TestEnvironment.h"
@@ -230,7 +231,8 @@ TEST_F(PanelTest, AboutTextNamesTheSettingsFileTheWayAWindowsUserTypesIt)
 {
     const auto folder = prefix.programData().getChildFile("Audio Tarvosk");
     const juce::String expected =
-        "The Audio Tarvosk Plugin Manager v1.0.5 cross-platform installater. \nFeel free to drop us a line "
+        "The Audio Tarvosk Plugin Manager v" + juce::String(catalogue::installerVersion) +
+        " cross-platform installater. \nFeel free to drop us a line "
         "if "
         "you have any suggestions or questions concerning its use. You can edit the default installation "
         "paths "

@@ -4,12 +4,31 @@
 
 #include <functional>
 
+// The framework's own step of its message loop on Linux: dispatches one message from the
+// system queue, or returns false at once when none is waiting. Declared here because the
+// framework offers a loop of it (runDispatchLoopUntil) only when modal loops are compiled
+// in, which the program itself has no use for.
+namespace juce
+{
+bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
+}
+
 namespace testing_support
 {
+// Runs the message loop for about `milliseconds`: delivers the messages posted (clicks
+// from triggerClick, async updates, timers) meanwhile.
+inline void runMessageLoopFor(int milliseconds)
+{
+    const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32>(milliseconds);
+    while (juce::Time::getMillisecondCounter() < end)
+        if (!juce::dispatchNextMessageOnSystemQueue(true))
+            juce::Thread::sleep(1);
+}
+
 // Delivers the messages already posted (clicks from triggerClick, async updates).
 inline void dispatchMessages(int milliseconds = 50)
 {
-    juce::MessageManager::getInstance()->runDispatchLoopUntil(milliseconds);
+    runMessageLoopFor(milliseconds);
 }
 
 // Runs the message loop until condition holds; false if it still does not after
@@ -21,7 +40,7 @@ inline bool dispatchUntil(const std::function<bool()>& condition, int limitMilli
     {
         if (juce::Time::getMillisecondCounter() > end)
             return false;
-        juce::MessageManager::getInstance()->runDispatchLoopUntil(10);
+        runMessageLoopFor(10);
     }
     return true;
 }
