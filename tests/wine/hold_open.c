@@ -16,7 +16,17 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     }
 
-    HANDLE held = CreateFileW(argv[1], GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    // Opening without sharing fails while anyone else has the file open, the installer's
+    // window too, which reads the module's version as it paints: try for a few seconds.
+    HANDLE held = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 250 && held == INVALID_HANDLE_VALUE; ++attempt)
+    {
+        held = CreateFileW(argv[1], GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (held == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION)
+            break;
+        if (held == INVALID_HANDLE_VALUE)
+            Sleep(20);
+    }
     if (held == INVALID_HANDLE_VALUE)
     {
         fwprintf(stderr, L"%ls: CreateFileW failed, error %lu\n", argv[1], GetLastError());
