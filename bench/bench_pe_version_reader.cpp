@@ -30,13 +30,13 @@ int main(int argc, char** argv)
     }
 
     platform::PeFileSource source(module);
-    const auto version = platform::readPeFileVersionText(source);
+    const auto version = formats::readPeFileVersionText(source);
     std::printf("module:               %s (%lld bytes)\n", module.getFullPathName().toRawUTF8(),
                 static_cast<long long>(module.getSize()));
     std::printf("version:              %s\n", version.empty() ? "(none)" : version.c_str());
     std::printf(
         "bytes read per call:  %zu (budget %zu: the headers and the version resource, not the module)\n",
-        source.bytesRead(), platform::PeByteSource::readBudget);
+        source.bytesRead(), formats::PeByteSource::readBudget);
 
     constexpr int calls = 20000;
     std::vector<double> times;

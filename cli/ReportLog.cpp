@@ -4,7 +4,7 @@
 #include "install/BundleTransaction.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
-#include "platform/WindowsPathText.h"
+#include "formats/WindowsPathText.h"
 
 namespace cli
 {
@@ -90,7 +90,7 @@ juce::String ReportLog::open(const juce::File& logFile)
     // Whatever would make the log fail only after the run is refused before it.
     if (!platform::isAbsentFileOrLink(logFile))
         return "it is not a plain file";
-    if (const auto problem = platform::windowsNameProblem(logFile.getFileName().toStdString()))
+    if (const auto problem = formats::windowsNameProblem(logFile.getFileName().toStdString()))
         return "'" + logFile.getFileName() + "' " + juce::String::fromUTF8(problem->c_str());
     if (!logFile.isSymbolicLink() && logFile.existsAsFile() && !logFile.hasWriteAccess())
         return "it is read-only";

@@ -4,7 +4,7 @@
 #include "catalogue/Product.h"
 #include "install/FileOperations.h"
 #include "platform/Platform.h"
-#include "platform/WindowsPathText.h"
+#include "formats/WindowsPathText.h"
 
 #include <cerrno>
 #include <optional>
@@ -58,7 +58,7 @@ bool isSafeToParse(const juce::String& text)
 void createFolderWithParents(const juce::File& folder)
 {
     if (platform::isOnExistingDriveOrShare(folder) &&
-        !platform::windowsPathProblem(platform::windowsPathOf(folder).toStdString()))
+        !formats::windowsPathProblem(platform::windowsPathOf(folder).toStdString()))
         makeFolderWithParents(folder, defaultFileOperations());
 }
 
@@ -169,12 +169,12 @@ bool isAbsoluteWindowsPath(const juce::String& path)
 {
     if (path.length() < 3)
         return false;
-    if (platform::startsWithDriveLetter(path) && platform::isPathSeparator(path[2]))
+    if (formats::startsWithDriveLetter(path) && formats::isPathSeparator(path[2]))
         return true;
 
     // \\server\share: two separators, then a server name and a share name.
-    if (!platform::isPathSeparator(path[0]) || !platform::isPathSeparator(path[1]) ||
-        platform::isPathSeparator(path[2]))
+    if (!formats::isPathSeparator(path[0]) || !formats::isPathSeparator(path[1]) ||
+        formats::isPathSeparator(path[2]))
         return false;
     const auto parts = juce::StringArray::fromTokens(path.substring(2).replaceCharacter('/', '\\'), "\\", "");
     return parts.size() >= 2 && parts[0].isNotEmpty() && parts[1].isNotEmpty();

@@ -2,7 +2,7 @@
 
 #include "catalogue/Formats.h"
 #include "platform/Platform.h"
-#include "platform/WindowsPathText.h"
+#include "formats/WindowsPathText.h"
 
 namespace install
 {
@@ -21,7 +21,7 @@ juce::File findBundle(const juce::File& installFolder, const juce::String& produ
 std::optional<juce::String> installFolderProblem(const juce::File& installFolder)
 {
     if (const auto problem =
-            platform::windowsPathProblem(platform::windowsPathOf(installFolder).toStdString()))
+            formats::windowsPathProblem(platform::windowsPathOf(installFolder).toStdString()))
         return "the install folder " + juce::String::fromUTF8(problem->c_str());
     return std::nullopt;
 }

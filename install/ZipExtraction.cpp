@@ -1,6 +1,6 @@
 #include "install/ZipExtraction.h"
 
-#include "install/ZipArchive.h"
+#include "formats/ZipArchive.h"
 #include "platform/NativeFiles.h"
 
 namespace install
@@ -28,7 +28,7 @@ juce::File getChildPath(const juce::File& destination, const std::vector<std::st
     return target;
 }
 
-ExtractionResult writeFileEntry(const zip::Entry& entry, const juce::File& target, FileOperations& operations)
+ExtractionResult writeFileEntry(const formats::zip::Entry& entry, const juce::File& target, FileOperations& operations)
 {
     if (auto error = operations.createFolder(target.getParentDirectory()))
         return {false, std::move(error)};
@@ -42,7 +42,7 @@ ExtractionResult writeFileEntry(const zip::Entry& entry, const juce::File& targe
             writeError = created.writer->write(data, size);
             return !writeError;
         };
-        if (zip::unpackEntryData(entry, write))
+        if (formats::zip::unpackEntryData(entry, write))
             return {!writeError, std::move(writeError)};
     }
     const auto time = parseDosTime(entry.dosTime, entry.dosDate);
@@ -54,7 +54,7 @@ ExtractionResult writeFileEntry(const zip::Entry& entry, const juce::File& targe
 
 std::optional<std::vector<ZipEntry>> readZipDirectory(const void* archive, size_t size)
 {
-    const auto directory = zip::readDirectory(archive, size);
+    const auto directory = formats::zip::readDirectory(archive, size);
     if (!directory.problems.empty())
         return std::nullopt;
     std::vector<ZipEntry> entries;
@@ -80,7 +80,7 @@ std::optional<juce::File> getEntryTarget(const juce::String& entryName, const ju
 {
     const auto name = entryName.toStdString();
     const bool isFolder = entryName.endsWithChar('/') || entryName.endsWithChar('\\');
-    const auto path = zip::getEntryPath(name, isFolder, bundleName.toStdString());
+    const auto path = formats::zip::getEntryPath(name, isFolder, bundleName.toStdString());
     if (path.problem)
         return std::nullopt;
     return getChildPath(destination, path.parts);
@@ -90,7 +90,7 @@ ExtractionResult extractBundle(const void* archive, size_t size, const juce::Str
                                const juce::File& destination, FileOperations& operations)
 {
     const ExtractionResult damaged{true, {}};
-    const auto directory = zip::readDirectory(archive, size);
+    const auto directory = formats::zip::readDirectory(archive, size);
     if (!directory.problems.empty() || directory.entries.empty())
         return damaged;
     if (isPresent(destination))
@@ -98,7 +98,7 @@ ExtractionResult extractBundle(const void* archive, size_t size, const juce::Str
 
     // Every name is checked before anything is written.
     const auto layout =
-        zip::getBundleLayout(directory.entries, bundleName.toStdString(), zip::BundleKind::either);
+        formats::zip::getBundleLayout(directory.entries, bundleName.toStdString(), formats::zip::BundleKind::either);
     if (!layout.problems.empty())
         return damaged;
 
@@ -116,7 +116,7 @@ ExtractionResult extractBundle(const void* archive, size_t size, const juce::Str
             {
                 return true;
             };
-            if (zip::unpackEntryData(entry, discard))
+            if (formats::zip::unpackEntryData(entry, discard))
                 return damaged;
             if (auto error = operations.createFolder(target))
                 return {false, std::move(error)};

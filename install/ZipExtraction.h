@@ -8,7 +8,7 @@
 #include <vector>
 
 // Unpacking one plug-in bundle from a zip archive held in memory. The archive is read in
-// place (nothing is copied) under the rule of install/ZipArchive.h, the same rule the
+// place (nothing is copied) under the rule of formats/ZipArchive.h, the same rule the
 // build checks every embedded archive with; every file is checked against its CRC-32 and
 // size as it is written.
 namespace install

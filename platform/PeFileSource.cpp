@@ -3,7 +3,8 @@
 namespace platform
 {
 PeFileSource::PeFileSource(const juce::File& module)
-    : PeByteSource(static_cast<std::uint64_t>(juce::jmax(juce::int64{0}, module.getSize()))), stream(module)
+    : formats::PeByteSource(static_cast<std::uint64_t>(juce::jmax(juce::int64{0}, module.getSize()))),
+      stream(module)
 {
 }
 

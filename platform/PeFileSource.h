@@ -1,13 +1,13 @@
 #pragma once
 
-#include "platform/PeVersionReader.h"
+#include "formats/PeVersionReader.h"
 
 #include <juce_core/juce_core.h>
 
 namespace platform
 {
 // A module on disk for the PE version reader: only the ranges the reader asks for are read.
-class PeFileSource : public PeByteSource
+class PeFileSource : public formats::PeByteSource
 {
 public:
     explicit PeFileSource(const juce::File& module);

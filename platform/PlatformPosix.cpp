@@ -1,7 +1,7 @@
 #include "platform/Platform.h"
 
 #include "platform/PeFileSource.h"
-#include "platform/WindowsPathText.h"
+#include "formats/WindowsPathText.h"
 #include "platform/WineRegistry.h"
 
 #include <dirent.h>
@@ -23,6 +23,9 @@
 
 namespace platform
 {
+// The Windows path and file-format rules, written once for every build and the tools.
+using namespace formats;
+
 namespace
 {
 // Text the system hands over (an environment value, a name in a folder, a link's target),

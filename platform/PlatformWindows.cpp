@@ -1,12 +1,15 @@
 #include "platform/Platform.h"
 
 #include "platform/WindowsApi.h"
-#include "platform/WindowsPathText.h"
+#include "formats/WindowsPathText.h"
 
 // The Windows side of the seam: the framework and the Win32 API answer directly, and
 // Windows paths are this platform's own paths.
 namespace platform
 {
+// The Windows path and file-format rules, written once for every build and the tools.
+using namespace formats;
+
 namespace
 {
 // "X:\..." or "\\server\share...".

@@ -1,5 +1,5 @@
 #include "platform/PeFileSource.h"
-#include "platform/PeVersionReader.h"
+#include "formats/PeVersionReader.h"
 #include "platform/Platform.h"
 #include "support/PeFixtures.h"
 #include "support/TestEnvironment.h"
@@ -10,8 +10,8 @@
 #include <string>
 #include <sys/stat.h>
 
-using platform::PeByteSource;
-using platform::PeMemorySource;
+using formats::PeByteSource;
+using formats::PeMemorySource;
 using Bytes = std::vector<unsigned char>;
 
 namespace
@@ -19,7 +19,7 @@ namespace
 std::string versionOf(const Bytes& bytes, std::size_t* bytesRead = nullptr)
 {
     PeMemorySource source(bytes.data(), bytes.size());
-    const auto version = platform::readPeFileVersionText(source);
+    const auto version = formats::readPeFileVersionText(source);
     if (bytesRead != nullptr)
         *bytesRead = source.bytesRead();
     return version;
@@ -399,6 +399,6 @@ TEST(PeVersionReader, ModuleVersionOfFilesOnDisk)
     }
 
     platform::PeFileSource source(copy);
-    EXPECT_EQ(platform::readPeFileVersionText(source), "2.0.1.0");
+    EXPECT_EQ(formats::readPeFileVersionText(source), "2.0.1.0");
     EXPECT_LE(source.bytesRead(), 4096u);
 }

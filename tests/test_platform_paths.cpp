@@ -1,5 +1,5 @@
 #include "platform/Platform.h"
-#include "platform/WindowsPathText.h"
+#include "formats/WindowsPathText.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -250,7 +250,7 @@ TEST(PlatformPaths, EverySpellingOfAFolderIsReadAndShownAlike)
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.given);
-        const auto normalised = platform::normalisedWindowsPath(row.given);
+        const auto normalised = formats::normalisedWindowsPath(row.given);
         ASSERT_EQ(normalised.has_value(), row.normalised != nullptr);
         if (normalised)
         {
@@ -296,7 +296,7 @@ TEST(PlatformPaths, NamesWindowsRefusesAreFoundInAnyPartBelowTheRoot)
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.path);
-        const auto problem = platform::windowsPathProblem(row.path);
+        const auto problem = formats::windowsPathProblem(row.path);
         ASSERT_EQ(problem.has_value(), row.problem != nullptr);
         if (problem)
         {

@@ -1,13 +1,17 @@
 # Sourced by the fuzz scripts (tools/fuzz-*.sh), which set `out` (the build folder),
 # `seconds` and `clang` first.
 
-# build_fuzzer NAME SOURCE... [-lLIB...]: the libFuzzer target out/NAME, with
+# build_fuzzer NAME SOURCE: the libFuzzer target $out/NAME from SOURCE and the readers'
+# library (formats/, built here by clang with the same instrumentation), with
 # AddressSanitizer and UndefinedBehaviorSanitizer, stopping at the first finding.
 build_fuzzer() {
-    local name=$1
-    shift
-    "$clang" -std=c++17 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-        "$@" -o "$out/$name"
+    local name=$1 source=$2
+    local sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all"
+    cmake -S formats -B "$out/formats" -DCMAKE_CXX_COMPILER="$clang" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-g -O1 -fsanitize=fuzzer-no-link $sanitizers" >"$out/formats.log"
+    cmake --build "$out/formats" >>"$out/formats.log"
+    "$clang" -std=c++17 -g -O1 -I. -fsanitize=fuzzer $sanitizers "$source" "$out/formats/libvx_formats.a" -lz \
+        -o "$out/$name"
 }
 
 # run_fuzzer WHAT NAME MAX_LEN: runs out/NAME from out/corpus and out/seeds for `seconds`

@@ -13,7 +13,7 @@ clang=${CLANGXX:-clang++-14}
 source tools/fuzz-common.sh
 mkdir -p "$out/corpus"
 
-build_fuzzer pe_version_reader_fuzz tests/fuzz/pe_version_reader_fuzz.cpp platform/PeVersionReader.cpp
+build_fuzzer pe_version_reader_fuzz tests/fuzz/pe_version_reader_fuzz.cpp
 
 PYTHONPATH=tools python3 - "$out/seeds" <<'PY'
 import pathlib, sys

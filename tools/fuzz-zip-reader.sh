@@ -15,7 +15,7 @@ source tools/fuzz-common.sh
 mkdir -p "$out/corpus"
 out=$(realpath "$out")
 
-build_fuzzer zip_archive_fuzz tests/fuzz/zip_archive_fuzz.cpp install/ZipArchive.cpp -lz
+build_fuzzer zip_archive_fuzz tests/fuzz/zip_archive_fuzz.cpp
 
 rm -rf "$out/seeds" "$out/tree"
 mkdir -p "$out/seeds" "$out/tree/Ostrand.vst3/Contents/x86_64-win"

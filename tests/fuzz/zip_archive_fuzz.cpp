@@ -2,7 +2,7 @@
 // without reading outside the archive, and every archive the rule accepts must unpack to
 // a tree inside the destination. Accepted archives are written for real, below a fresh
 // sandbox folder, and the sandbox is then checked to hold nothing but the bundle.
-#include "install/ZipArchive.h"
+#include "formats/ZipArchive.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -24,7 +24,7 @@ bool isPlainPart(const std::string& part)
            part.find('\0') == std::string::npos;
 }
 
-void unpackInto(const install::zip::Directory& directory, const install::zip::Layout& layout,
+void unpackInto(const formats::zip::Directory& directory, const formats::zip::Layout& layout,
                 const fs::path& bundle)
 {
     for (std::size_t i = 0; i < directory.entries.size(); ++i)
@@ -45,7 +45,7 @@ void unpackInto(const install::zip::Directory& directory, const install::zip::La
         }
         fs::create_directories(target.parent_path(), error);
         std::ofstream out(target, std::ios::binary | std::ios::trunc);
-        const auto problem = install::zip::unpackEntryData(entry,
+        const auto problem = formats::zip::unpackEntryData(entry,
                                                            [&out](const std::uint8_t* data, std::size_t size)
                                                            {
                                                                out.write(reinterpret_cast<const char*>(data),
@@ -61,14 +61,14 @@ void unpackInto(const install::zip::Directory& directory, const install::zip::La
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
 {
-    const auto directory = install::zip::readDirectory(data, size);
+    const auto directory = formats::zip::readDirectory(data, size);
     // The layouts the build asks for, checked for crashes only.
-    for (const auto kind : {install::zip::BundleKind::file, install::zip::BundleKind::folder})
-        install::zip::getBundleLayout(directory.entries, bundleName, kind);
+    for (const auto kind : {formats::zip::BundleKind::file, formats::zip::BundleKind::folder})
+        formats::zip::getBundleLayout(directory.entries, bundleName, kind);
     const auto layout =
-        install::zip::getBundleLayout(directory.entries, bundleName, install::zip::BundleKind::either);
+        formats::zip::getBundleLayout(directory.entries, bundleName, formats::zip::BundleKind::either);
 
-    const bool accepted = install::zip::checkBundleArchive(data, size, bundleName).empty();
+    const bool accepted = formats::zip::checkBundleArchive(data, size, bundleName).empty();
     // The rule's parts must agree with the whole.
     if (accepted != (directory.problems.empty() && !directory.entries.empty() && layout.problems.empty()) &&
         accepted)

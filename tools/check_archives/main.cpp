@@ -1,5 +1,5 @@
 // Checks the plug-in archives before they are embedded, with the installer's own reader
-// and rule (install/ZipArchive.cpp); exits 1 with a message naming the archive and the
+// and rule (formats/ZipArchive.cpp); exits 1 with a message naming the archive and the
 // entry for every fault it finds.
 //
 //   vx_check_archives [--product NAME] [--stamp FILE] vst3=PATH clap=PATH aax=PATH
@@ -12,7 +12,7 @@
 // folders, the single file "Ostrand.clap"), have names Windows can hold, can be unpacked
 // faithfully and match their sizes and CRC-32.
 #include "catalogue/FormatTable.h"
-#include "install/ZipArchive.h"
+#include "formats/ZipArchive.h"
 
 #include <cstdio>
 #include <cstring>
@@ -38,7 +38,7 @@ int usage(const std::string& message)
 
 // The problems of one archive file; reading it is part of the check.
 std::vector<std::string> checkArchiveFile(const std::string& path, const std::string& bundleName,
-                                          install::zip::BundleKind kind)
+                                          formats::zip::BundleKind kind)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file)
@@ -48,7 +48,7 @@ std::vector<std::string> checkArchiveFile(const std::string& path, const std::st
         return {"is not a readable zip archive (the file cannot be read)"};
 
     std::vector<std::string> messages;
-    for (const auto& problem : install::zip::checkBundleArchive(bytes.data(), bytes.size(), bundleName, kind))
+    for (const auto& problem : formats::zip::checkBundleArchive(bytes.data(), bytes.size(), bundleName, kind))
         messages.push_back(problem.describe());
     return messages;
 }
@@ -82,8 +82,8 @@ int main(int argc, char** argv)
     bool failed = false;
     for (const auto& [format, path] : archives)
         for (const auto& message : checkArchiveFile(path, product + format->extension,
-                                                    format->bundleIsFolder ? install::zip::BundleKind::folder
-                                                                           : install::zip::BundleKind::file))
+                                                    format->bundleIsFolder ? formats::zip::BundleKind::folder
+                                                                           : formats::zip::BundleKind::file))
         {
             failed = true;
             std::cerr << "error: " << format->name << " archive " << path << ": " << message << "\n";

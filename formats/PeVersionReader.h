@@ -10,7 +10,7 @@
 // (DLL or EXE, 32 or 64 bit), for builds where the framework cannot read version resources.
 // It reads the headers, the section table, one path down the resource tree and the start
 // of the version resource, nothing else. Plain C++ so that it can be fuzzed on its own.
-namespace platform
+namespace formats
 {
 // Random access to a module's bytes with a fixed budget per reader call: every read must
 // lie inside the source and the reads together may not exceed readBudget bytes, so that a
@@ -63,4 +63,4 @@ std::string formatPeFileVersion(const PeFileVersion& version);
 
 // The version as "a.b.c.d", or an empty string.
 std::string readPeFileVersionText(PeByteSource& source);
-} // namespace platform
+} // namespace formats

@@ -1,6 +1,6 @@
-#include "install/ZipArchive.h"
+#include "formats/ZipArchive.h"
 
-#include "platform/WindowsPathText.h"
+#include "formats/WindowsPathText.h"
 
 #include <zlib.h>
 
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <map>
 
-namespace install::zip
+namespace formats::zip
 {
 namespace
 {
@@ -229,7 +229,7 @@ std::optional<std::string> namePartProblem(const std::string& part)
         return "has a '..' component and would be written outside the bundle";
     if (part.back() == '.' || part.back() == ' ')
         return "has a name part ending in a dot or space, which Windows drops";
-    return platform::windowsNameProblem(part);
+    return formats::windowsNameProblem(part);
 }
 
 std::string bundleFolderName(const std::string& bundleName)
@@ -297,7 +297,7 @@ Directory readDirectory(const void* archive, std::size_t size)
         const int flags = read16(header + 8);
         const int method = read16(header + 10);
         const std::uint32_t unixMode = read32(header + 38) >> 16;
-        entry.isFolder = nameLength > 0 && platform::isPathSeparator(entry.name.back());
+        entry.isFolder = nameLength > 0 && formats::isPathSeparator(entry.name.back());
         entry.isDeflated = method == methodDeflated;
         entry.dosTime = read16(header + 12);
         entry.dosDate = read16(header + 14);
@@ -407,17 +407,17 @@ EntryPath getEntryPath(const std::string& name, bool isFolder, const std::string
         return refuse("has a name that is not valid UTF-8");
     if (name.find('\0') != std::string::npos)
         return refuse("has a NUL character in its name");
-    if (platform::startsWithDriveLetter(name))
+    if (formats::startsWithDriveLetter(name))
         return refuse("uses a drive letter");
-    if (platform::isPathSeparator(name[0]))
+    if (formats::isPathSeparator(name[0]))
         return refuse("is an absolute path");
 
     std::vector<std::string> parts;
-    const std::size_t length = platform::isPathSeparator(name.back()) ? name.size() - 1 : name.size();
+    const std::size_t length = formats::isPathSeparator(name.back()) ? name.size() - 1 : name.size();
     for (std::size_t start = 0;;)
     {
         std::size_t stop = start;
-        while (stop < length && !platform::isPathSeparator(name[stop]))
+        while (stop < length && !formats::isPathSeparator(name[stop]))
             ++stop;
         parts.push_back(name.substr(start, stop - start));
         if (stop >= length)
@@ -575,4 +575,4 @@ std::vector<Problem> checkBundleArchive(const void* archive, std::size_t size, c
             problems.push_back({entry.name, *problem});
     return problems;
 }
-} // namespace install::zip
+} // namespace formats::zip

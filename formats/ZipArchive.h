@@ -11,7 +11,7 @@
 // of its entries, on plain bytes in memory. It needs nothing but the standard library and
 // zlib, so that the build's archive check (tools/check_archives) runs exactly the
 // code that the installer runs, on the build machine of a cross build too.
-namespace install::zip
+namespace formats::zip
 {
 struct Entry
 {
@@ -92,4 +92,4 @@ std::optional<std::string> unpackEntryData(const Entry& entry, const DataSink& s
 // Empty when the archive installs as a bundle of `bundleName`.
 std::vector<Problem> checkBundleArchive(const void* archive, std::size_t size, const std::string& bundleName,
                                         BundleKind kind = BundleKind::either);
-} // namespace install::zip
+} // namespace formats::zip

@@ -8,7 +8,7 @@
 
 // The lexical rules of Windows paths, for any text type with length() and operator[]
 // (juce::String, std::string). Plain C++, so that the build's archive check shares them.
-namespace platform
+namespace formats
 {
 // Either slash separates the parts of a Windows path.
 template <typename Char> constexpr bool isPathSeparator(Char c)
@@ -245,4 +245,4 @@ inline std::optional<std::string> normalisedWindowsPath(const std::string& path)
     }
     return join(*root, below);
 }
-} // namespace platform
+} // namespace formats

@@ -1,9 +1,9 @@
-#include "platform/PeVersionReader.h"
+#include "formats/PeVersionReader.h"
 
 #include <cstring>
 #include <vector>
 
-namespace platform
+namespace formats
 {
 bool PeByteSource::read(std::uint64_t offset, void* destination, std::size_t count)
 {
@@ -263,4 +263,4 @@ std::string readPeFileVersionText(PeByteSource& source)
     const auto version = readPeFileVersion(source);
     return version ? formatPeFileVersion(*version) : std::string();
 }
-} // namespace platform
+} // namespace formats
