@@ -3,17 +3,11 @@
 #include "catalogue/Formats.h"
 #include "catalogue/Product.h"
 #include "install/FileOperations.h"
+#include "platform/NativeFiles.h"
 #include "platform/Platform.h"
 #include "formats/WindowsPathText.h"
 
-#include <cerrno>
 #include <optional>
-
-#if !JUCE_WINDOWS
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace install
 {
@@ -62,60 +56,10 @@ void createFolderWithParents(const juce::File& folder)
         makeFolderWithParents(folder, defaultFileOperations());
 }
 
-// The bytes of the file when it is a regular file (after following links) of at most
-// maxSettingsFileSize bytes. The reported size is no guide: it is 0 for a FIFO and for a
-// device such as /dev/zero, so at most one byte past the limit is ever read, and opening
-// never waits for a writer.
-std::optional<juce::MemoryBlock> readSettingsBytes(const juce::File& settingsFile)
-{
-    juce::MemoryBlock bytes;
-#if JUCE_WINDOWS
-    if (!settingsFile.existsAsFile())
-        return std::nullopt;
-    juce::FileInputStream in(settingsFile);
-    if (!in.openedOk())
-        return std::nullopt;
-    bytes.setSize(static_cast<size_t>(maxSettingsFileSize) + 1);
-    const auto got = in.read(bytes.getData(), static_cast<int>(bytes.getSize()));
-#else
-    const int fd = ::open(settingsFile.getFullPathName().toRawUTF8(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-    {
-        ::close(fd);
-        return std::nullopt;
-    }
-    bytes.setSize(static_cast<size_t>(maxSettingsFileSize) + 1);
-    ssize_t got = 0;
-    while (static_cast<size_t>(got) < bytes.getSize())
-    {
-        const auto n =
-            ::read(fd, static_cast<char*>(bytes.getData()) + got, bytes.getSize() - static_cast<size_t>(got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-        {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
-    ::close(fd);
-#endif
-    if (got < 0 || got > maxSettingsFileSize)
-        return std::nullopt;
-    bytes.setSize(static_cast<size_t>(got));
-    return bytes;
-}
-
 bool readSettings(const juce::File& settingsFile, catalogue::PerFormat<juce::File>& installFolders,
                   bool createMissingFolders)
 {
-    const auto bytes = readSettingsBytes(settingsFile);
+    const auto bytes = platform::readSmallRegularFile(settingsFile, maxSettingsFileSize);
     if (!bytes)
         return false;
     // As the framework reads a text file: UTF-8, UTF-16 with a byte-order mark.

@@ -28,7 +28,8 @@ juce::File getChildPath(const juce::File& destination, const std::vector<std::st
     return target;
 }
 
-ExtractionResult writeFileEntry(const formats::zip::Entry& entry, const juce::File& target, FileOperations& operations)
+ExtractionResult writeFileEntry(const formats::zip::Entry& entry, const juce::File& target,
+                                FileOperations& operations)
 {
     if (auto error = operations.createFolder(target.getParentDirectory()))
         return {false, std::move(error)};
@@ -97,8 +98,8 @@ ExtractionResult extractBundle(const void* archive, size_t size, const juce::Str
         return {false, FileError::of(destination, platform::alreadyExistsError())};
 
     // Every name is checked before anything is written.
-    const auto layout =
-        formats::zip::getBundleLayout(directory.entries, bundleName.toStdString(), formats::zip::BundleKind::either);
+    const auto layout = formats::zip::getBundleLayout(directory.entries, bundleName.toStdString(),
+                                                      formats::zip::BundleKind::either);
     if (!layout.problems.empty())
         return damaged;
 

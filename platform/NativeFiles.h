@@ -39,6 +39,12 @@ int notFoundError();
 // Windows); empty where the system names nobody.
 juce::StringArray programsHoldingFiles(const juce::Array<juce::File>& files);
 
+// The bytes of a file that is a regular file (after following links) of at most maxBytes
+// bytes; nothing for anything else. The reported size is no guide (it is 0 for a FIFO and
+// for a device such as /dev/zero), so at most one byte past the limit is ever read, and
+// opening never waits for a writer.
+std::optional<juce::MemoryBlock> readSmallRegularFile(const juce::File& file, juce::int64 maxBytes);
+
 // True when nothing is at the path, or a plain file, or a link (never followed): what a
 // new file may replace. A folder, a device or a pipe is none of these.
 bool isAbsentFileOrLink(const juce::File& file);

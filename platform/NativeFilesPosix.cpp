@@ -126,4 +126,38 @@ bool isAbsentFileOrLink(const juce::File& file)
         return errno == ENOENT;
     return S_ISREG(info.st_mode) || S_ISLNK(info.st_mode);
 }
+
+std::optional<juce::MemoryBlock> readSmallRegularFile(const juce::File& file, juce::int64 maxBytes)
+{
+    const int fd = ::open(pathOf(file), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    {
+        ::close(fd);
+        return std::nullopt;
+    }
+    juce::MemoryBlock bytes(static_cast<size_t>(maxBytes) + 1);
+    size_t got = 0;
+    while (got < bytes.getSize())
+    {
+        const auto n = ::read(fd, static_cast<char*>(bytes.getData()) + got, bytes.getSize() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+        {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (got > static_cast<size_t>(maxBytes))
+        return std::nullopt;
+    bytes.setSize(got);
+    return bytes;
+}
 } // namespace platform

@@ -185,4 +185,19 @@ bool isAbsentFileOrLink(const juce::File& file)
         return true;
     return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
+
+std::optional<juce::MemoryBlock> readSmallRegularFile(const juce::File& file, juce::int64 maxBytes)
+{
+    if (!file.existsAsFile())
+        return std::nullopt;
+    juce::FileInputStream in(file);
+    if (!in.openedOk())
+        return std::nullopt;
+    juce::MemoryBlock bytes(static_cast<size_t>(maxBytes) + 1);
+    const auto got = in.read(bytes.getData(), static_cast<int>(bytes.getSize()));
+    if (got < 0 || got > maxBytes)
+        return std::nullopt;
+    bytes.setSize(static_cast<size_t>(got));
+    return bytes;
+}
 } // namespace platform
