@@ -4,6 +4,7 @@
 //   build/bench/vx_bench_paint [paints]
 #include "catalogue/Formats.h"
 #include "install/InstallStatus.h"
+#include "texts/Sentences.h"
 #include "ui/MainComponent.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -97,9 +98,8 @@ int main(int argc, char** argv)
             {
                 const auto& folder = main.installFolders[static_cast<size_t>(i)];
                 rows << (i > 0 ? ", " : "") << catalogue::formatNames[i] << " "
-                     << install::getInstallStatusText(
-                            install::isFormatInstalled(folder, main.productName, i),
-                            install::getInstalledVersion(folder, main.productName, i));
+                     << texts::installStatusText(install::isFormatInstalled(folder, main.productName, i),
+                                                 install::getInstalledVersion(folder, main.productName, i));
             }
             std::printf("paint 600x600, software renderer, rows: %s\n", rows.toRawUTF8());
             std::printf(

@@ -2,12 +2,13 @@
 
 #include "catalogue/Formats.h"
 #include "catalogue/Product.h"
+#include "cli/ReportLog.h"
 #include "install/InstallEngine.h"
 #include "install/InstallLocations.h"
 #include "install/InstallSettings.h"
 #include "install/InstallStatus.h"
-#include "cli/ReportLog.h"
 #include "platform/Platform.h"
+#include "texts/Sentences.h"
 
 #include <memory>
 #include <vector>
@@ -167,7 +168,7 @@ catalogue::PerFormat<RunOutcome> runFormats(const catalogue::PerFormat<bool>& re
         auto& outcome = outcomes[static_cast<size_t>(format.format)];
         outcome.succeeded = format.succeeded();
         outcome.reason = format.succeeded() ? juce::String() : reasonName(format.reason);
-        outcome.message = describeFormat(format, productName, uninstall);
+        outcome.message = texts::describeFormat(format, productName, uninstall);
     }
     return outcomes;
 }

@@ -1,10 +1,10 @@
 #include "cli/ReportLog.h"
 
+#include "formats/WindowsPathText.h"
 #include "install/BundleLock.h"
 #include "install/BundleTransaction.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
-#include "formats/WindowsPathText.h"
 
 namespace cli
 {

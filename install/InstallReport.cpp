@@ -1,9 +1,6 @@
 #include "install/InstallReport.h"
 
-#include "catalogue/Formats.h"
-
 #include <cerrno>
-#include <iterator>
 
 namespace install
 {
@@ -78,82 +75,6 @@ FailureReason reasonForSystemError(int code)
         return FailureReason::other;
     }
 #endif
-}
-
-namespace
-{
-// One sentence per reason. {format} and {bundle} name the format and its bundle, {again}
-// tells how to run again, {holders} names the programs, {name} the path in the way, and
-// {system} is the system's own text.
-struct Sentence
-{
-    FailureReason reason;
-    const char* text;
-};
-
-constexpr Sentence sentences[] = {
-    {FailureReason::inUse, "{format} failed: {bundle} is in use by {holders}. Close it and {again}."},
-    {FailureReason::noPermission,
-     "{format} failed: no permission to change {bundle}. Run as administrator or use a writable folder."},
-    {FailureReason::diskFull,
-     "{format} failed: not enough disk space for {bundle}. Free some space and {again}."},
-    {FailureReason::installFolderMissing,
-     "{format} failed: the drive or share of the install folder for {bundle} does not exist."},
-    {FailureReason::noInstallFolder,
-     "{format} failed: no install folder is set for {bundle}. Check the settings file."},
-    {FailureReason::pathBlocked, "{format} failed: {name} stands where a folder for {bundle} must go."},
-    {FailureReason::archiveDamaged,
-     "{format} failed: the installer's copy of {bundle} is damaged. Download the installer again."},
-    {FailureReason::otherInstaller,
-     "{format} failed: another installer is working on {bundle}. Wait for it and {again}."},
-    {FailureReason::other, "{format} failed: {bundle} could not be changed{system}."},
-};
-
-constexpr const char* oldCopyLeftSentence =
-    "{format} installed: restart the host that has {bundle} loaded to use the new version.";
-
-const char* sentenceFor(FailureReason reason)
-{
-    for (const auto& sentence : sentences)
-        if (sentence.reason == reason)
-            return sentence.text;
-    return sentences[std::size(sentences) - 1].text;
-}
-} // namespace
-
-juce::String describeFormat(const FormatReport& format, const juce::String& productName, bool uninstall)
-{
-    const char* text = nullptr;
-    if (format.outcome == FormatOutcome::installedOldCopyLeft)
-        text = oldCopyLeftSentence;
-    else if (format.outcome == FormatOutcome::failed)
-        text = sentenceFor(format.reason);
-    else
-        return {};
-
-    const auto name = catalogue::formatNames[format.format];
-    const auto bundle = productName + catalogue::formatExtensions[format.format];
-    const auto holders =
-        format.holders.isEmpty() ? juce::String("another program") : format.holders.joinIntoString(", ");
-    const auto blocking = format.path.getFileName().isNotEmpty() ? "\"" + format.path.getFileName() + "\""
-                                                                 : juce::String("a file");
-    const auto system = format.systemError.isNotEmpty() ? " (" + format.systemError + ")" : juce::String();
-    return juce::String(text)
-        .replace("{format}", name.isNotEmpty() ? name : juce::String("A format"))
-        .replace("{bundle}", bundle)
-        .replace("{again}", uninstall ? "shift-click INSTALL again" : "click INSTALL again")
-        .replace("{holders}", holders)
-        .replace("{name}", blocking)
-        .replace("{system}", system);
-}
-
-juce::String describeProblems(const InstallReport& report, const juce::String& productName)
-{
-    juce::StringArray lines;
-    for (const auto& format : report.formats)
-        if (format.needsAttention())
-            lines.add(describeFormat(format, productName, report.uninstall));
-    return lines.joinIntoString(" ");
 }
 
 juce::String outcomeName(FormatOutcome outcome)

@@ -4,8 +4,9 @@
 
 #include <vector>
 
-// What one install or uninstall run did, format by format, and why a format failed, in
-// words a user can act on. Knows no screen: the window and the command line both read it.
+// What one install or uninstall run did, format by format, and why a format failed, as
+// facts: outcomes, reasons, paths, system errors, holders. The sentences a user reads are
+// composed from them above the engine (texts/Sentences.h).
 namespace install
 {
 enum class FormatOutcome
@@ -62,14 +63,6 @@ struct InstallReport
 
 // The reason a system error code stands for (errno, or GetLastError on Windows).
 FailureReason reasonForSystemError(int code);
-
-// One sentence about a format that failed or left its old copy behind, naming the format
-// and the bundle: "CLAP failed: Ostrand.clap is in use by another program. Close it and
-// click INSTALL again." Empty for a plain success.
-juce::String describeFormat(const FormatReport& format, const juce::String& productName, bool uninstall);
-
-// The sentences of every format that needs attention, on one line; empty when none does.
-juce::String describeProblems(const InstallReport& report, const juce::String& productName);
 
 // Short names for the log and the command line: "installed", "in-use", ...
 juce::String outcomeName(FormatOutcome outcome);

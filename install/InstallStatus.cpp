@@ -58,13 +58,4 @@ juce::String getInstalledVersion(const juce::File& installFolder, const juce::St
     return platform::readModuleVersion(getVersionSourceFile(installFolder, productName, formatIndex));
 }
 
-juce::String getInstallStatusText(bool installed, const juce::String& versionText)
-{
-    if (!installed)
-        return "NOT INSTALLED";
-    juce::String text;
-    if (versionText.isNotEmpty())
-        text << "v" << versionText << " ";
-    return text + "INSTALLED";
-}
 } // namespace install

@@ -30,7 +30,4 @@ juce::File getVersionSourceFile(const juce::File& installFolder, const juce::Str
 // "a.b.c.d", or empty when the format is not installed or its module has no readable version.
 juce::String getInstalledVersion(const juce::File& installFolder, const juce::String& productName,
                                  int formatIndex);
-
-// "NOT INSTALLED", "v" + version + " INSTALLED", or "INSTALLED".
-juce::String getInstallStatusText(bool installed, const juce::String& versionText);
 } // namespace install

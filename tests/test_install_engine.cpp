@@ -1,13 +1,14 @@
 #include "install/BundleLock.h"
 #include "install/BundleTransaction.h"
 #include "install/FormatRun.h"
-#include "install/InstallStatus.h"
 #include "install/InstallEngine.h"
+#include "install/InstallStatus.h"
 #include "install/ZipExtraction.h"
 #include "platform/Platform.h"
 #include "support/TestEnvironment.h"
 #include "support/TreeSnapshot.h"
 #include "support/ZipFixture.h"
+#include "texts/Sentences.h"
 #include "ui/MainComponent.h"
 
 #include <gtest/gtest.h>
@@ -794,8 +795,8 @@ TEST_F(InstallEngine, ALinkAtTheLockFilesNameBlocksThePathAndIsNamed)
         install::runFormat(bundle, false, install::getFormatArchive(1), install::defaultFileOperations(), 0);
     EXPECT_EQ(report.reason, install::FailureReason::pathBlocked);
     report.format = 1;
-    EXPECT_TRUE(install::describeFormat(report, "Ostrand", false).contains("\".Ostrand.clap.vx-lock\""))
-        << install::describeFormat(report, "Ostrand", false);
+    EXPECT_TRUE(texts::describeFormat(report, "Ostrand", false).contains("\".Ostrand.clap.vx-lock\""))
+        << texts::describeFormat(report, "Ostrand", false);
     EXPECT_EQ(victim.loadFileAsString(), juce::String("keep"));
     EXPECT_FALSE(bundle.exists());
 }
@@ -964,7 +965,7 @@ TEST_F(InstallEngine, TwoProcessesOnOneBundleNeverMeetInsideIt)
                 install::runFormat(bundle, uninstall, archive, install::defaultFileOperations(), 300);
             EXPECT_EQ(result.reason, install::FailureReason::otherInstaller);
             result.format = 2;
-            EXPECT_TRUE(install::describeFormat(result, "Ostrand", uninstall)
+            EXPECT_TRUE(texts::describeFormat(result, "Ostrand", uninstall)
                             .contains("another installer is working on Ostrand.aaxplugin"));
         }
         EXPECT_GE(juce::Time::getMillisecondCounter() - startedAt, 600u);
@@ -1194,7 +1195,7 @@ TEST_F(InstallEngine, EachFailureIsReportedWithItsReasonFromTheSystemError)
         EXPECT_EQ(install::reasonName(format.reason), install::reasonName(c.reason));
         EXPECT_EQ(format.path, c.path.empty() ? juce::File() : root.getChildFile(c.path));
         EXPECT_EQ(report.succeeded(), c.outcome == FormatOutcome::installedOldCopyLeft);
-        EXPECT_EQ(install::describeProblems(report, "Ostrand"), juce::String(c.sentence));
+        EXPECT_EQ(texts::describeProblems(report, "Ostrand"), juce::String(c.sentence));
         if (c.reason != FailureReason::archiveDamaged && c.reason != FailureReason::noInstallFolder)
         {
             EXPECT_TRUE(format.systemError.isNotEmpty());
@@ -1218,7 +1219,7 @@ TEST_F(InstallEngine, AMixedRunReportsEveryFormatAndFailsIfAnyFailed)
     EXPECT_EQ(report.formats[2].outcome, install::FormatOutcome::installedOldCopyLeft);
     EXPECT_FALSE(report.succeeded());
     EXPECT_EQ(
-        install::describeProblems(report, "Ostrand"),
+        texts::describeProblems(report, "Ostrand"),
         juce::String("VST3 failed: Ostrand.vst3 is in use by another program. Close it and click INSTALL "
                      "again. AAX installed: restart the host that has Ostrand.aaxplugin loaded to use the "
                      "new version."));
@@ -1230,13 +1231,13 @@ TEST_F(InstallEngine, AMixedRunReportsEveryFormatAndFailsIfAnyFailed)
     const auto second = runReport(selected, false, goodArchives(), operations);
     EXPECT_TRUE(second.succeeded());
     EXPECT_EQ(second.formats.size(), 2u);
-    EXPECT_EQ(install::describeProblems(second, "Ostrand"), juce::String());
+    EXPECT_EQ(texts::describeProblems(second, "Ostrand"), juce::String());
 
     selected = {};
     const auto none = runReport(selected, false, goodArchives(), operations);
     EXPECT_TRUE(none.formats.empty());
     EXPECT_FALSE(none.succeeded());
-    EXPECT_EQ(install::describeProblems(none, "Ostrand"), juce::String());
+    EXPECT_EQ(texts::describeProblems(none, "Ostrand"), juce::String());
 }
 
 namespace

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "support/PeFixtures.h"
 #include "support/TestEnvironment.h"
+#include "texts/Sentences.h"
 #include "ui/MainComponent.h"
 
 #include <gtest/gtest.h>
@@ -117,7 +118,7 @@ TEST(InstallStatus, RowOfEachFormatFollowsTheDisk)
         const auto version = install::getInstalledVersion(installFolder, product, c.format);
         EXPECT_EQ(installed, c.installed);
         EXPECT_EQ(version, juce::String(c.version));
-        EXPECT_EQ(install::getInstallStatusText(installed, version), juce::String(c.text));
+        EXPECT_EQ(texts::installStatusText(installed, version), juce::String(c.text));
         EXPECT_EQ(install::getBundleFile(installFolder, product, c.format),
                   installFolder.getChildFile(product + formatExtensions[c.format]));
     }
@@ -125,10 +126,10 @@ TEST(InstallStatus, RowOfEachFormatFollowsTheDisk)
 
 TEST(InstallStatus, StatusTexts)
 {
-    EXPECT_EQ(install::getInstallStatusText(false, {}), juce::String("NOT INSTALLED"));
-    EXPECT_EQ(install::getInstallStatusText(false, "1.2.0.0"), juce::String("NOT INSTALLED"));
-    EXPECT_EQ(install::getInstallStatusText(true, {}), juce::String("INSTALLED"));
-    EXPECT_EQ(install::getInstallStatusText(true, "1.2.0.0"), juce::String("v1.2.0.0 INSTALLED"));
+    EXPECT_EQ(texts::installStatusText(false, {}), juce::String("NOT INSTALLED"));
+    EXPECT_EQ(texts::installStatusText(false, "1.2.0.0"), juce::String("NOT INSTALLED"));
+    EXPECT_EQ(texts::installStatusText(true, {}), juce::String("INSTALLED"));
+    EXPECT_EQ(texts::installStatusText(true, "1.2.0.0"), juce::String("v1.2.0.0 INSTALLED"));
 }
 
 TEST(InstallStatus, EveryCallAsksTheDiskAnew)

@@ -1,7 +1,8 @@
-#include "support/TestEnvironment.h"
 #include "catalogue/Formats.h"
 #include "catalogue/Product.h"
 #include "install/InstallReport.h"
+#include "support/TestEnvironment.h"
+#include "texts/Sentences.h"
 #include "ui/Layout.h"
 #include "ui/MainComponent.h"
 
@@ -163,7 +164,7 @@ TEST(MainComponentLabel, EveryReasonSentenceFitsTheLabelAt600)
                     report.reason = reason;
                     report.path = juce::File("/prefix/drive_c/Program Files/Common Files/Avid");
                     report.systemError = "No space left on device";
-                    const auto text = install::describeFormat(report, main.productName, uninstall);
+                    const auto text = texts::describeFormat(report, main.productName, uninstall);
                     ASSERT_TRUE(text.startsWith(catalogue::formatNames[format])) << text;
                     EXPECT_FALSE(text.contains(".vx-")) << text;
                     EXPECT_LE(label.getFont().getStringWidthFloat(text), room) << text;

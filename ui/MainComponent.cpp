@@ -9,6 +9,7 @@
 #include "install/InstallLocations.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
+#include "texts/Sentences.h"
 #include "ui/Announcer.h"
 #include "ui/Fonts.h"
 #include "ui/Icons.h"
@@ -235,8 +236,8 @@ void MainComponent::paint(juce::Graphics& g)
         g.setFont(3.5f * u);
         g.drawText(formatNames[i], textArea, juce::Justification::topLeft, true);
         g.setFont(3.0f * u);
-        g.drawText(install::getInstallStatusText(installed, version), textArea,
-                   juce::Justification::bottomLeft, true);
+        g.drawText(texts::installStatusText(installed, version), textArea, juce::Justification::bottomLeft,
+                   true);
 
         formatIcons[index]->drawWithin(g, ui::insetClamped(row.withWidth(10.0f * u), u),
                                        juce::RectanglePlacement::centred, 1.0f);
@@ -414,7 +415,7 @@ void MainComponent::buttonClicked(juce::Button* button)
         juce::Desktop::getInstance().getAnimator().animateComponent(&panel, getBounds(), 0.0f,
                                                                     resultFadeMilliseconds, true, 0.0, 0.0);
 
-        const auto problems = install::describeProblems(report, productName);
+        const auto problems = texts::describeProblems(report, productName);
         if (problems.isNotEmpty())
         {
             infoLabel->setText(problems, juce::dontSendNotification);
@@ -517,7 +518,7 @@ void MainComponent::describeControls()
         row.currentDescription = [this, i, index]
         {
             const bool installed = install::isFormatInstalled(installFolders[index], productName, i);
-            return install::getInstallStatusText(
+            return texts::installStatusText(
                 installed, installed ? install::getInstalledVersion(installFolders[index], productName, i)
                                      : juce::String());
         };

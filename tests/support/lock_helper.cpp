@@ -11,6 +11,7 @@
 #include "install/FormatArchive.h"
 #include "install/FormatRun.h"
 #include "install/InstallStatus.h"
+#include "texts/Sentences.h"
 
 #include <juce_core/juce_core.h>
 
@@ -61,6 +62,6 @@ int main(int argc, char** argv)
     result.format = format;
     if (!result.succeeded())
         std::fprintf(stderr, "vx_lock_helper: %s\n",
-                     install::describeFormat(result, catalogue::productName, false).toRawUTF8());
+                     texts::describeFormat(result, catalogue::productName, false).toRawUTF8());
     return result.succeeded() ? 0 : 1;
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+// The texts a user reads that the program composes from the engine's facts, each under a
+// stable identifier and key: the one table the window and the command line both read,
+// and the one a translation replaces. Placeholders in braces ({format}, {bundle}, ...)
+// are filled by whoever composes the sentence (texts/Sentences.h).
+namespace texts
+{
+enum class TextId
+{
+    statusNotInstalled,
+    statusInstalled,
+    statusInstalledVersion,
+    failedInUse,
+    failedNoPermission,
+    failedDiskFull,
+    failedInstallFolderMissing,
+    failedNoInstallFolder,
+    failedPathBlocked,
+    failedArchiveDamaged,
+    failedOtherInstaller,
+    failedOther,
+    installedOldCopyLeft,
+    anotherProgram,
+    aFile,
+    aFormat,
+    clickInstallAgain,
+    shiftClickInstallAgain,
+};
+
+// The text of an identifier, in English.
+juce::String text(TextId id);
+
+// The identifier's stable key, as a table of translations names it: "status.notInstalled".
+const char* textKey(TextId id);
+} // namespace texts
