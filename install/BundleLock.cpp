@@ -7,16 +7,6 @@ juce::File getLockFile(const juce::File& bundle)
     return bundle.getSiblingFile("." + bundle.getFileName() + ".vx-lock");
 }
 
-juce::String anotherInstallerReason(const juce::File& bundle)
-{
-    return "another installer is working on " + bundle.getFileName();
-}
-
-juce::String cannotLockReason(const juce::File& bundle)
-{
-    return "cannot lock " + bundle.getFileName() + " against other installers";
-}
-
 BundleLock::BundleLock(const juce::File& bundle, int waitMilliseconds)
 {
     // A lock is never waited for inside the system (no such wait has a time limit): the
@@ -28,18 +18,19 @@ BundleLock::BundleLock(const juce::File& bundle, int waitMilliseconds)
         lock = std::make_unique<platform::FileLock>(getLockFile(bundle));
         const auto outcome = lock->getOutcome();
         if (outcome == platform::FileLock::Outcome::held)
+        {
+            held = true;
             return;
+        }
         const int error = lock->getErrorCode();
         lock.reset();
         if (outcome == platform::FileLock::Outcome::failed)
         {
             errorCode = error;
-            result = juce::Result::fail(cannotLockReason(bundle));
             return;
         }
         if (juce::Time::getMillisecondCounterHiRes() >= deadline)
         {
-            result = juce::Result::fail(anotherInstallerReason(bundle));
             heldByAnotherRun = true;
             return;
         }

@@ -14,12 +14,6 @@ namespace install
 {
 juce::File getLockFile(const juce::File& bundle);
 
-// Why a run did not get the lock: "another installer is working on Ostrand.aaxplugin".
-juce::String anotherInstallerReason(const juce::File& bundle);
-
-// Why the lock file could not even be made (no rights, a read-only folder).
-juce::String cannotLockReason(const juce::File& bundle);
-
 class BundleLock
 {
 public:
@@ -30,18 +24,19 @@ public:
     // install folder must exist.
     explicit BundleLock(const juce::File& bundle, int waitMilliseconds = defaultWaitMilliseconds);
 
-    // Ok while the lock is held; otherwise the failure with its reason.
-    const juce::Result& getResult() const { return result; }
+    // True while the lock is held.
+    bool isHeld() const { return held; }
 
     // True when the lock was not had because another run kept it for the whole wait.
     bool isHeldByAnotherRun() const { return heldByAnotherRun; }
 
-    // When the lock file could not be made or locked: the system's error.
+    // When the lock file could not be made or locked (no rights, a read-only folder, a
+    // link in its place): the system's error.
     int getErrorCode() const { return errorCode; }
 
 private:
     std::unique_ptr<platform::FileLock> lock;
-    juce::Result result = juce::Result::ok();
+    bool held = false;
     bool heldByAnotherRun = false;
     int errorCode = 0;
 

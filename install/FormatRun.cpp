@@ -51,7 +51,7 @@ FormatReport runFormat(const juce::File& bundle, bool uninstall, const ArchiveDa
     if (const auto problem = installFolderProblem(folder))
     {
         auto refused = failure(FailureReason::other, folder);
-        refused.systemError = *problem;
+        refused.refusedName = *problem;
         return refused;
     }
 
@@ -79,14 +79,11 @@ FormatReport runFormat(const juce::File& bundle, bool uninstall, const ArchiveDa
         {
             report = failure(FailureReason::otherInstaller, bundle);
         }
-        else if (lock.getResult().failed())
+        else if (!lock.isHeld())
         {
             // The lock file cannot be made beside the bundle: whatever stops that (a
             // read-only drive, missing rights) stops the install too.
-            const auto error = FileError::of(getLockFile(bundle), lock.getErrorCode());
-            report = failureFromError(error, bundle);
-            if (!error)
-                report.systemError = lock.getResult().getErrorMessage();
+            report = failureFromError(FileError::of(getLockFile(bundle), lock.getErrorCode()), bundle);
             // A link, a folder or anything else but a file at the lock file's name is in the
             // way, like a file where a folder must go; the sentence names it.
             const auto lockFile = getLockFile(bundle);

@@ -44,6 +44,9 @@ struct FormatReport
     int systemErrorCode = 0;   // errno, or GetLastError on Windows; 0 when there was none
     juce::String systemError;  // the system's own text for it, for the log
     juce::StringArray holders; // programs named as holding the bundle open, if any
+    // A name in the install folder's path that Windows refuses, as the name rules word it
+    // ("'x<y>' has the character '<' in its name, ..."); empty otherwise.
+    juce::String refusedName;
 
     bool succeeded() const { return outcome != FormatOutcome::failed; }
     bool needsAttention() const

@@ -22,7 +22,7 @@ std::optional<juce::String> installFolderProblem(const juce::File& installFolder
 {
     if (const auto problem =
             formats::windowsPathProblem(platform::windowsPathOf(installFolder).toStdString()))
-        return "the install folder " + juce::String::fromUTF8(problem->c_str());
+        return juce::String::fromUTF8(problem->c_str());
     return std::nullopt;
 }
 

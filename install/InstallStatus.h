@@ -10,9 +10,8 @@ namespace install
 {
 // The product's bundle of a format: the install folder's child named product name plus
 // the format's extension.
-// Why Windows can have no folder at the install folder's path (a part is a name it
-// refuses), as a phrase: "the install folder 'x<y>' has the character ...". Nothing when
-// it can.
+// Why Windows can have no folder at the install folder's path, as the name rules word it:
+// "'x<y>' has the character '<' in its name, ...". Nothing when it can.
 std::optional<juce::String> installFolderProblem(const juce::File& installFolder);
 
 juce::File getBundleFile(const juce::File& installFolder, const juce::String& productName, int formatIndex);

@@ -1171,6 +1171,11 @@ TEST_F(InstallEngine, EachFailureIsReportedWithItsReasonFromTheSystemError)
         {"no folder set", 0, false, [&](auto&, auto&) { installFolders[0] = juce::File(); },
          FormatOutcome::failed, FailureReason::noInstallFolder, "",
          "VST3 failed: no install folder is set for Ostrand.vst3. Check the settings file."},
+        {"a folder name Windows refuses", 0, false,
+         [&](auto&, auto&) { installFolders[0] = root.getChildFile("x<y>/VST3"); }, FormatOutcome::failed,
+         FailureReason::other, "x<y>/VST3",
+         "VST3 failed: Ostrand.vst3 could not be changed (the install folder 'x<y>' has the character '<' in "
+         "its name, which Windows does not allow)."},
     };
 
     for (const auto& c : cases)
@@ -1196,9 +1201,10 @@ TEST_F(InstallEngine, EachFailureIsReportedWithItsReasonFromTheSystemError)
         EXPECT_EQ(format.path, c.path.empty() ? juce::File() : root.getChildFile(c.path));
         EXPECT_EQ(report.succeeded(), c.outcome == FormatOutcome::installedOldCopyLeft);
         EXPECT_EQ(texts::describeProblems(report, "Ostrand"), juce::String(c.sentence));
+        // The system's words, or the name rule's for a name Windows refuses.
         if (c.reason != FailureReason::archiveDamaged && c.reason != FailureReason::noInstallFolder)
         {
-            EXPECT_TRUE(format.systemError.isNotEmpty());
+            EXPECT_TRUE(format.systemError.isNotEmpty() || format.refusedName.isNotEmpty());
         }
     }
 }

@@ -53,7 +53,10 @@ juce::String describeFormat(const install::FormatReport& format, const juce::Str
         format.holders.isEmpty() ? text(TextId::anotherProgram) : format.holders.joinIntoString(", ");
     const auto blocking = format.path.getFileName().isNotEmpty() ? "\"" + format.path.getFileName() + "\""
                                                                  : text(TextId::aFile);
-    const auto system = format.systemError.isNotEmpty() ? " (" + format.systemError + ")" : juce::String();
+    auto why = format.systemError;
+    if (format.refusedName.isNotEmpty())
+        why = text(TextId::installFolderRefused).replace("{problem}", format.refusedName);
+    const auto system = why.isNotEmpty() ? " (" + why + ")" : juce::String();
     return text(sentence)
         .replace("{format}", name.isNotEmpty() ? name : text(TextId::aFormat))
         .replace("{bundle}", bundle)

@@ -41,6 +41,7 @@ constexpr Entry table[] = {
     {TextId::aFormat, "words.aFormat", "A format"},
     {TextId::clickInstallAgain, "words.clickInstallAgain", "click INSTALL again"},
     {TextId::shiftClickInstallAgain, "words.shiftClickInstallAgain", "shift-click INSTALL again"},
+    {TextId::installFolderRefused, "words.installFolderRefused", "the install folder {problem}"},
 };
 
 const Entry& entryFor(TextId id)

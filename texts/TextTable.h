@@ -28,6 +28,7 @@ enum class TextId
     aFormat,
     clickInstallAgain,
     shiftClickInstallAgain,
+    installFolderRefused,
 };
 
 // The text of an identifier, in English.
