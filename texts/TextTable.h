@@ -2,9 +2,11 @@
 
 #include <juce_core/juce_core.h>
 
-// The texts a user reads that the program composes from the engine's facts, each under a
-// stable identifier and key: the one table the window and the command line both read,
-// and the one a translation replaces. Placeholders in braces ({format}, {bundle}, ...)
+// The texts a user reads (the window's labels, hover texts and accessible names, the
+// panels, and the sentences composed from the engine's facts), each under a stable
+// identifier and key: the one table the window and the command line both read, and the
+// one a translation replaces. Names stay out of it: the product, the maker's logo, the
+// format names, "PLUGIN MANAGER", addresses. Placeholders in braces ({format}, {bundle}, ...)
 // are filled by whoever composes the sentence (texts/Sentences.h).
 namespace texts
 {
@@ -29,6 +31,44 @@ enum class TextId
     clickInstallAgain,
     shiftClickInstallAgain,
     installFolderRefused,
+    installCaption,
+    uninstallCaption,
+    selectAllCaption,
+    formatsHeading,
+    extrasHeading,
+    productDemo,
+    productVersionLine,
+    installerVersionLabel,
+    hoverUpdateFormat,
+    hoverInstallFormat,
+    hoverLicence,
+    hoverManual,
+    hoverWebsite,
+    hoverSupport,
+    hoverInstall,
+    accessibleInstall,
+    accessibleUninstall,
+    accessibleSelectAll,
+    accessibleLicence,
+    accessibleLicenceText,
+    accessibleManual,
+    accessibleWebPage,
+    accessibleSupport,
+    accessibleSelected,
+    accessibleNotSelected,
+    accessibleClose,
+    accessibleDiscord,
+    accessibleEmail,
+    resultSucceeded,
+    resultFailed,
+    licenceHeading,
+    supportDiscordHeading,
+    supportEmailHeading,
+    supportAboutHeading,
+    supportDiscordText,
+    supportEmailText,
+    supportAbout,
+    supportLegal,
 };
 
 // The text of an identifier, in English.

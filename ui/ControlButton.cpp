@@ -1,5 +1,7 @@
 #include "ui/ControlButton.h"
 
+#include "texts/TextTable.h"
+
 namespace ui
 {
 namespace
@@ -13,7 +15,8 @@ public:
     bool isReadOnly() const override { return true; }
     juce::String getCurrentValueAsString() const override
     {
-        return control.isSelected() ? "Selected" : "Not selected";
+        return texts::text(control.isSelected() ? texts::TextId::accessibleSelected
+                                                : texts::TextId::accessibleNotSelected);
     }
     void setValueAsString(const juce::String&) override {}
 

@@ -1,6 +1,7 @@
 #include "ui/EulaPanel.h"
 
 #include "catalogue/Palette.h"
+#include "texts/TextTable.h"
 #include "ui/Layout.h"
 #include "ui/PaintedControls.h"
 #include "ui/PanelPainting.h"
@@ -22,9 +23,9 @@ panel_eula::panel_eula(juce::String text)
 
     closeButton = ui::createPaintedControl(*this, "X", *this);
 
-    setTitle("Licence agreement");
-    editor->setTitle("Licence agreement text");
-    closeButton->setTitle("Close");
+    setTitle(texts::text(texts::TextId::accessibleLicence));
+    editor->setTitle(texts::text(texts::TextId::accessibleLicenceText));
+    closeButton->setTitle(texts::text(texts::TextId::accessibleClose));
     // Takes the focus when it opens, so that a screen reader names it and Tab stays inside.
     setWantsKeyboardFocus(true);
     setFocusContainerType(FocusContainerType::focusContainer);
@@ -45,8 +46,8 @@ void panel_eula::paint(juce::Graphics& g)
 
     g.setColour(colourText);
     g.setFont(ui::lookAndFeelFont(*this, 4.0f * u));
-    g.drawSingleLineText("LICENSE AGREEMENT", static_cast<int>(4.0f * u), static_cast<int>(6.0f * u),
-                         juce::Justification::left);
+    g.drawSingleLineText(texts::text(texts::TextId::licenceHeading), static_cast<int>(4.0f * u),
+                         static_cast<int>(6.0f * u), juce::Justification::left);
 
     ui::drawCloseControl(g, *closeButton, u);
 }

@@ -10,6 +10,7 @@
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
 #include "texts/Sentences.h"
+#include "texts/TextTable.h"
 #include "ui/Announcer.h"
 #include "ui/Fonts.h"
 #include "ui/Icons.h"
@@ -26,10 +27,18 @@ using namespace catalogue;
 
 namespace
 {
+// "Version 1.2.0 for Windows": the title's second line and its accessible description.
+juce::String versionLine(const juce::String& version, const juce::String& platform)
+{
+    return texts::text(texts::TextId::productVersionLine)
+        .replace("{version}", version)
+        .replace("{platform}", platform);
+}
+
 // The accessible name of INSTALL follows its caption.
 juce::String installTitle(bool uninstall)
 {
-    return uninstall ? "Uninstall selected formats" : "Install selected formats";
+    return texts::text(uninstall ? texts::TextId::accessibleUninstall : texts::TextId::accessibleInstall);
 }
 } // namespace
 
@@ -162,10 +171,11 @@ void MainComponent::paint(juce::Graphics& g)
     // Title and version line share one box, as wide as the component.
     const juce::Rectangle<float> titleBox(4.0f * u, 8.0f * u, width, 12.0f * u);
     g.setColour(colourTextDim);
-    g.drawText(productName.toUpperCase() + " DEMO", titleBox, juce::Justification::topLeft, true);
+    g.drawText(texts::text(texts::TextId::productDemo).replace("{product}", productName.toUpperCase()),
+               titleBox, juce::Justification::topLeft, true);
     g.setFont(4.0f * u);
     g.setColour(colourTextDim.withAlpha(alphaIdle));
-    g.drawText("Version " + productVersion + platformSuffix, titleBox, juce::Justification::bottomLeft, true);
+    g.drawText(versionLine(productVersion, platformSuffix), titleBox, juce::Justification::bottomLeft, true);
 
     g.setColour(colourText);
     g.drawSingleLineText("AUDIO", truncated(4.0f * u), truncated(5.0f * u));
@@ -176,13 +186,17 @@ void MainComponent::paint(juce::Graphics& g)
     g.setFont(3.0f * u);
     g.drawSingleLineText("PLUGIN MANAGER", truncated(75.0f * u), truncated(4.0f * u));
     g.setFont(2.0f * u);
-    g.drawSingleLineText(juce::String("v") + installerVersion, truncated(75.0f * u), truncated(6.0f * u));
+    g.drawSingleLineText(
+        texts::text(texts::TextId::installerVersionLabel).replace("{version}", installerVersion),
+        truncated(75.0f * u), truncated(6.0f * u));
 
     g.setColour(colourTextDim);
     g.setFont(4.0f * u);
-    g.drawSingleLineText("FORMATS", truncated(4.0f * u), truncated(26.0f * u));
+    g.drawSingleLineText(texts::text(texts::TextId::formatsHeading), truncated(4.0f * u),
+                         truncated(26.0f * u));
     g.fillRect(4.0f * u, 27.5f * u, 92.0f * u, 0.25f * u);
-    g.drawSingleLineText("EXTRAS", truncated(4.0f * u), truncated(70.0f * u));
+    g.drawSingleLineText(texts::text(texts::TextId::extrasHeading), truncated(4.0f * u),
+                         truncated(70.0f * u));
     g.fillRect(4.0f * u, 71.5f * u, 92.0f * u, 0.25f * u);
 
     g.setFont(2.5f * u);
@@ -194,9 +208,10 @@ void MainComponent::paint(juce::Graphics& g)
     }
 
     const auto installState = getControlMouseState(*installButton);
-    paintCaptionedTile(g, boundsOf(*installButton),
-                       ui::tileColour(installState.held, installState.underPointer), *buttonIcons[4],
-                       1.5f * u, uninstallMode ? "UNINSTALL" : "INSTALL", u);
+    paintCaptionedTile(
+        g, boundsOf(*installButton), ui::tileColour(installState.held, installState.underPointer),
+        *buttonIcons[4], 1.5f * u,
+        texts::text(uninstallMode ? texts::TextId::uninstallCaption : texts::TextId::installCaption), u);
 
     // SELECT ALL shows no hover state.
     const auto selectAll = boundsOf(*selectAllButton);
@@ -205,7 +220,7 @@ void MainComponent::paint(juce::Graphics& g)
     g.setColour(selectAllHeld ? colourGreen : colourTextDim.withAlpha(alphaFaint));
     g.fillRoundedRectangle(selectAll, u);
     g.setColour(selectAllHeld ? colourSurface : colourTextDim);
-    g.drawText("SELECT ALL", selectAll, juce::Justification::centred, true);
+    g.drawText(texts::text(texts::TextId::selectAllCaption), selectAll, juce::Justification::centred, true);
 
     for (int i = 0; i < numFormats; ++i)
     {
@@ -320,8 +335,10 @@ juce::String formatHoverText(const MainComponent& main, int format, const juce::
 {
     const auto index = static_cast<size_t>(format);
     if (install::isFormatInstalled(main.installFolders[index], main.productName, format))
-        return "Select to update " + name + " to " + main.productVersion;
-    return "Select to install " + name;
+        return texts::text(texts::TextId::hoverUpdateFormat)
+            .replace("{format}", name)
+            .replace("{version}", main.productVersion);
+    return texts::text(texts::TextId::hoverInstallFormat).replace("{format}", name);
 }
 
 constexpr int resultFadeMilliseconds = 3000;
@@ -473,17 +490,17 @@ juce::String MainComponent::hoverText(const juce::Button& button) const
 {
     const auto name = button.getName();
     if (name == "EULA")
-        return "Click to read End-User License Agreement";
+        return texts::text(texts::TextId::hoverLicence);
     if (name == "MANUAL")
-        return "Click to open product manual in your web browser";
+        return texts::text(texts::TextId::hoverManual);
     if (name == "WEBSITE")
-        return "Click to open product page on the Audio Tarvosk website";
+        return texts::text(texts::TextId::hoverWebsite);
     if (name == "SUPPORT")
-        return "Email and Discord support";
+        return texts::text(texts::TextId::hoverSupport);
     if (const int format = formatNames.indexOf(name); format >= 0)
         return formatHoverText(*this, format, name);
     if (name == "INSTALL")
-        return "Click to install selected. Shift-click to uninstall selected";
+        return texts::text(texts::TextId::hoverInstall);
     return {};
 }
 
@@ -491,18 +508,19 @@ juce::String MainComponent::hoverText(const juce::Button& button) const
 // text. The painted texts the controls carry are not enough: the buttons have none.
 void MainComponent::describeControls()
 {
-    setTitle(productName.toUpperCase() + " DEMO");
-    setDescription("Version " + productVersion + platformSuffix);
+    setTitle(texts::text(texts::TextId::productDemo).replace("{product}", productName.toUpperCase()));
+    setDescription(versionLine(productVersion, platformSuffix));
     // The component itself holds the focus while no control has it, so that the first
     // Tab reaches the controls.
     setWantsKeyboardFocus(true);
     setFocusContainerType(FocusContainerType::keyboardFocusContainer);
 
-    static const char* const linkTitles[] = {"Licence agreement", "Product manual", "Product web page",
-                                             "Support"};
+    static const texts::TextId linkTitles[] = {
+        texts::TextId::accessibleLicence, texts::TextId::accessibleManual, texts::TextId::accessibleWebPage,
+        texts::TextId::accessibleSupport};
     for (size_t i = 0; i < linkButtons.size(); ++i)
     {
-        linkButtons[i]->setTitle(linkTitles[i]);
+        linkButtons[i]->setTitle(texts::text(linkTitles[i]));
         linkButtons[i]->setHelpText(hoverText(*linkButtons[i]));
     }
 
@@ -529,7 +547,7 @@ void MainComponent::describeControls()
         row.invalidateAccessibilityHandler();
     }
 
-    selectAllButton->setTitle("Select all formats");
+    selectAllButton->setTitle(texts::text(texts::TextId::accessibleSelectAll));
     installButton->setTitle(installTitle(uninstallMode));
     installButton->setHelpText(hoverText(*installButton));
 

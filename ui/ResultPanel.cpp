@@ -1,6 +1,7 @@
 #include "ui/ResultPanel.h"
 
 #include "catalogue/Palette.h"
+#include "texts/TextTable.h"
 #include "ui/PanelPainting.h"
 
 #include <BinaryData.h>
@@ -22,7 +23,7 @@ panel_success::~panel_success() = default;
 
 juce::String panel_success::resultText(bool succeeded)
 {
-    return succeeded ? "Operation Successful!" : "Operation failed!";
+    return texts::text(succeeded ? texts::TextId::resultSucceeded : texts::TextId::resultFailed);
 }
 
 void panel_success::paint(juce::Graphics& g)

@@ -4,6 +4,7 @@
 #include "catalogue/Palette.h"
 #include "catalogue/Product.h"
 #include "platform/Platform.h"
+#include "texts/TextTable.h"
 #include "ui/Icons.h"
 #include "ui/Layout.h"
 #include "ui/LinkLauncher.h"
@@ -26,14 +27,6 @@ void drawHeading(juce::Graphics& g, const juce::String& text, juce::Rectangle<fl
     g.drawText(text, area, juce::Justification::centredLeft, true);
 }
 
-const char* const discordText =
-    "The Audio Tarvosk Discord is a vibrant community of musicians and producers, and this is the fastest "
-    "way "
-    "to get answers to simple questions. Just join and drop in the appropriate channel. ";
-
-const char* const mailText =
-    "If you have more complicated questions, or matters that need to remain private, "
-    "concerning account information, etc., feel free to email us.";
 } // namespace
 
 panel_support::panel_support()
@@ -48,12 +41,12 @@ panel_support::panel_support()
     discordButton = ui::createPaintedControl(*this, "DISCORD", *this);
     mailButton = ui::createPaintedControl(*this, "MAIL", *this);
 
-    setTitle("Support");
-    closeButton->setTitle("Close");
-    discordButton->setTitle("Discord");
-    discordButton->setDescription(discordText);
-    mailButton->setTitle("E-mail");
-    mailButton->setDescription(mailText);
+    setTitle(texts::text(texts::TextId::accessibleSupport));
+    closeButton->setTitle(texts::text(texts::TextId::accessibleClose));
+    discordButton->setTitle(texts::text(texts::TextId::accessibleDiscord));
+    discordButton->setDescription(texts::text(texts::TextId::supportDiscordText));
+    mailButton->setTitle(texts::text(texts::TextId::accessibleEmail));
+    mailButton->setDescription(texts::text(texts::TextId::supportEmailText));
     // Takes the focus when it opens, so that a screen reader names it and Tab stays inside.
     setWantsKeyboardFocus(true);
     setFocusContainerType(FocusContainerType::focusContainer);
@@ -64,17 +57,14 @@ panel_support::~panel_support() = default;
 juce::String panel_support::aboutText(const juce::File& folder)
 {
     // The separator before the file name is a forward slash on every platform.
-    return juce::String("The Audio Tarvosk Plugin Manager v") + installerVersion +
-           " cross-platform installater. \nFeel free to drop us a line if you have any suggestions or "
-           "questions concerning its use. You can edit the default installation paths in the text file "
-           "found at " +
-           platform::windowsPathOf(folder) + "/" + settingsFileName;
+    return texts::text(texts::TextId::supportAbout)
+        .replace("{version}", installerVersion)
+        .replace("{path}", platform::windowsPathOf(folder) + "/" + settingsFileName);
 }
 
 juce::String panel_support::legalNotice()
 {
-    return juce::String(juce::CharPointer_UTF8("\xc2\xa9 2019\xe2\x80\x93"
-                                               "2026 Audio Tarvosk. All rights reserved."));
+    return texts::text(texts::TextId::supportLegal);
 }
 
 void panel_support::resized()
@@ -110,12 +100,15 @@ void panel_support::paint(juce::Graphics& g)
                       {static_cast<float>(button.getX()) + 12.0f * u, static_cast<float>(button.getY()),
                        70.0f * u, 30.0f * u});
     };
-    paintContactSection("DISCORD", 7.0f, *discordButton, discordIcon.get(), discordText);
-    paintContactSection("E-MAIL", 27.0f, *mailButton, mailIcon.get(), mailText);
+    paintContactSection(texts::text(texts::TextId::supportDiscordHeading), 7.0f, *discordButton,
+                        discordIcon.get(), texts::text(texts::TextId::supportDiscordText));
+    paintContactSection(texts::text(texts::TextId::supportEmailHeading), 27.0f, *mailButton, mailIcon.get(),
+                        texts::text(texts::TextId::supportEmailText));
 
     g.setColour(colourTextDim);
     g.setFont(bodyFont);
-    drawHeading(g, "ABOUT AUDIO TARVOSK PLUGIN MANAGER", {10.0f * u, 57.0f * u, 80.0f * u, 10.0f * u});
+    drawHeading(g, texts::text(texts::TextId::supportAboutHeading),
+                {10.0f * u, 57.0f * u, 80.0f * u, 10.0f * u});
     drawParagraph(g, aboutText(settingsFolder), {10.0f * u, 65.0f * u, 80.0f * u, 30.0f * u});
     g.drawSingleLineText(legalNotice(), static_cast<int>(10.0f * u), static_cast<int>(88.0f * u),
                          juce::Justification::left);
