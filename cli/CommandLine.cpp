@@ -9,6 +9,7 @@
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
 #include "texts/Sentences.h"
+#include "texts/TextTable.h"
 
 #include <memory>
 #include <vector>
@@ -130,7 +131,7 @@ juce::String parseFormatList(const juce::String& list, catalogue::PerFormat<bool
     {
         const auto name = typed.trim();
         if (name.isEmpty())
-            return "empty format name in '" + list + "' (formats: vst3, clap, aax, all)";
+            return texts::text(texts::TextId::cliEmptyFormatName, {{"list", list}});
         if (name.equalsIgnoreCase("all"))
         {
             formats.fill(true);
@@ -138,7 +139,7 @@ juce::String parseFormatList(const juce::String& list, catalogue::PerFormat<bool
         }
         const int format = catalogue::formatNames.indexOf(name, true);
         if (format < 0)
-            return "unknown format '" + name + "' (formats: vst3, clap, aax, all)";
+            return texts::text(texts::TextId::cliUnknownFormat, {{"name", name}});
         formats[static_cast<size_t>(format)] = true;
     }
     return {};
@@ -216,15 +217,15 @@ juce::String settingsStateText(SettingsLoad load)
     switch (load)
     {
     case SettingsLoad::read:
-        return "read";
+        return texts::text(texts::TextId::cliSettingsRead);
     case SettingsLoad::unreadable:
-        return "not a settings file, defaults used, left unchanged";
+        return texts::text(texts::TextId::cliSettingsUnreadable);
     case SettingsLoad::written:
-        return "missing, written with the defaults";
+        return texts::text(texts::TextId::cliSettingsWritten);
     case SettingsLoad::notWritten:
         break;
     }
-    return "missing, could not be written, defaults used";
+    return texts::text(texts::TextId::cliSettingsNotWritten);
 }
 
 struct Report
@@ -241,31 +242,41 @@ juce::String reportText(const Report& report)
     juce::String text;
     text << catalogue::productName << " " << catalogue::productVersion << " (" << catalogue::applicationName
          << " " << catalogue::installerVersion << ")\n";
-    text << "Settings file: " << windowsPath(report.settingsFile) << " ("
-         << settingsStateText(report.settingsLoad) << ")\n";
+    text << texts::text(texts::TextId::cliSettingsFile, {{"path", windowsPath(report.settingsFile)},
+                                                         {"state", settingsStateText(report.settingsLoad)}})
+         << "\n";
     for (const auto& format : report.formats)
     {
-        text << catalogue::formatNames[format.format] << ": "
-             << (!format.installed          ? juce::String("not installed")
-                 : format.version.isEmpty() ? juce::String("installed, version unknown")
-                                            : "installed, version " + format.version);
+        const auto status =
+            !format.installed ? texts::text(texts::TextId::cliNotInstalled)
+            : format.version.isEmpty()
+                ? texts::text(texts::TextId::cliInstalledVersionUnknown)
+                : texts::text(texts::TextId::cliInstalledVersion, {{"version", format.version}});
+        text << texts::text(texts::TextId::cliStatusLine,
+                            {{"format", catalogue::formatNames[format.format]}, {"status", status}});
         if (format.requested)
         {
-            text << "; " << actionName(report.action);
             if (format.outcome.succeeded)
-                text << " succeeded";
+                text << texts::text(texts::TextId::cliActionSucceeded,
+                                    {{"action", actionName(report.action)}});
             else
-                text << " FAILED (" << format.outcome.reason << ")";
+                text << texts::text(texts::TextId::cliActionFailed, {{"action", actionName(report.action)},
+                                                                     {"reason", format.outcome.reason}});
             if (format.outcome.message.isNotEmpty())
                 text << "\n  " << format.outcome.message;
         }
         text << "\n";
-        text << "  folder: " << windowsPath(format.folder) << "\n";
-        text << "  bundle: " << windowsPath(format.bundle) << "\n";
+        text << texts::text(texts::TextId::cliFolder, {{"path", windowsPath(format.folder)}}) << "\n";
+        text << texts::text(texts::TextId::cliBundle, {{"path", windowsPath(format.bundle)}}) << "\n";
         for (const auto& copy : format.otherCopies)
-            text << "  other copy: " << windowsPath(copy.bundle) << " ("
-                 << (copy.version.isEmpty() ? juce::String("version unknown") : "version " + copy.version)
-                 << ")\n";
+        {
+            const auto version = copy.version.isEmpty()
+                                     ? texts::text(texts::TextId::cliVersionUnknown)
+                                     : texts::text(texts::TextId::cliVersion, {{"version", copy.version}});
+            text << texts::text(texts::TextId::cliOtherCopy,
+                                {{"path", windowsPath(copy.bundle)}, {"version", version}})
+                 << "\n";
+        }
     }
     return text;
 }
@@ -348,13 +359,13 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
         const auto spelling = spellingOf(argument);
         if (!spelling.isOption)
         {
-            parsed.error = "unexpected argument '" + argument + "'";
+            parsed.error = texts::text(texts::TextId::cliUnexpectedArgument, {{"argument", argument}});
             return parsed;
         }
         const auto* option = findOption(spelling.name);
         if (option == nullptr || (option->windowsOnly && !spelling.windowsStyle))
         {
-            parsed.error = "unknown option '" + argument + "'";
+            parsed.error = texts::text(texts::TextId::cliUnknownOption, {{"argument", argument}});
             return parsed;
         }
 
@@ -368,13 +379,14 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
                 value = arguments[++i];
             if (value.trim().isEmpty())
             {
-                parsed.error = "missing value for " + displayedName(spelling);
+                parsed.error =
+                    texts::text(texts::TextId::cliMissingValue, {{"option", displayedName(spelling)}});
                 return parsed;
             }
         }
         else if (spelling.hasInlineValue)
         {
-            parsed.error = displayedName(spelling) + " takes no value";
+            parsed.error = texts::text(texts::TextId::cliTakesNoValue, {{"option", displayedName(spelling)}});
             return parsed;
         }
 
@@ -387,7 +399,8 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
         {
             if (logGiven)
             {
-                parsed.error = displayedName(spelling) + " given twice";
+                parsed.error =
+                    texts::text(texts::TextId::cliGivenTwice, {{"option", displayedName(spelling)}});
                 return parsed;
             }
             logGiven = true;
@@ -397,7 +410,7 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
 
         if (options.action != CommandAction::none)
         {
-            parsed.error = "more than one of --status, --install, --uninstall, --help, --version";
+            parsed.error = texts::text(texts::TextId::cliTwoActions);
             return parsed;
         }
         options.action = option->action;
@@ -410,21 +423,13 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
     }
 
     if (options.action == CommandAction::none)
-        parsed.error = "nothing to do: give --status, --install, --uninstall, --help or --version";
+        parsed.error = texts::text(texts::TextId::cliNothingToDo);
     return parsed;
 }
 
 juce::String commandLineUsage()
 {
-    return "usage: vx_installer --status [--json] [--log FILE]\n"
-           "       vx_installer --install FORMATS [--json] [--log FILE]\n"
-           "       vx_installer --uninstall FORMATS [--json] [--log FILE]\n"
-           "       vx_installer --help | --version\n"
-           "FORMATS: vst3, clap, aax separated by commas, or all.\n"
-           "Windows spellings: /status /install=FORMATS /uninstall=FORMATS /json\n"
-           "                   /log=FILE /? /version\n"
-           "Exit status: 0 done, 1 a format failed, 2 usage error, 3 the log could not be written.\n"
-           "Without arguments the window opens.\n";
+    return texts::text(texts::TextId::cliUsage);
 }
 
 CommandLineFolders systemCommandLineFolders()
@@ -462,8 +467,10 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
         {
             CommandLineResult result;
             result.exitStatus = exitUsageError;
-            result.errors << catalogue::applicationName << ": cannot write the log file '" << options.logPath
-                          << "': " << problem << "\n";
+            result.errors << catalogue::applicationName << ": "
+                          << texts::text(texts::TextId::cliCannotWriteLog,
+                                         {{"path", options.logPath}, {"problem", problem}})
+                          << "\n";
             return result;
         }
     }
@@ -521,9 +528,10 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
         // is missing, which its own exit status says, unless a format failed, which says more.
         if (const auto problem = log.replaceWith(result.output); problem.isNotEmpty())
         {
-            result.errors << catalogue::applicationName
-                          << ": the report could not be written to the log file '" << options.logPath << "' ("
-                          << problem << "); the file was left as it was\n";
+            result.errors << catalogue::applicationName << ": "
+                          << texts::text(texts::TextId::cliLogNotWritten,
+                                         {{"path", options.logPath}, {"problem", problem}})
+                          << "\n";
             if (result.exitStatus == exitSucceeded)
                 result.exitStatus = exitLogFailed;
         }

@@ -5,6 +5,7 @@
 #include "install/BundleTransaction.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
+#include "texts/TextTable.h"
 
 namespace cli
 {
@@ -60,16 +61,16 @@ juce::String whyLogPathIsProtected(const juce::File& logFile, const juce::File& 
                                    const juce::String& productName)
 {
     if (sameEntry(logFile, settingsFile))
-        return "it is the settings file";
+        return texts::text(texts::TextId::logIsSettingsFile);
     for (int format = 0; format < catalogue::numFormats; ++format)
     {
         const auto bundle = getBundleFile(installFolders[static_cast<size_t>(format)], productName, format);
         if (isAtOrInside(logFile, bundle))
-            return "it is the plug-in bundle " + bundle.getFileName() + " or inside it";
+            return texts::text(texts::TextId::logIsBundle, {{"bundle", bundle.getFileName()}});
         for (const auto& own :
              {getLockFile(bundle), getStagingFile(bundle), getSetAsideFile(bundle), getRemovalFile(bundle)})
             if (isAtOrInside(logFile, own))
-                return "it is the installer's own file " + own.getFileName();
+                return texts::text(texts::TextId::logIsOwnFile, {{"name", own.getFileName()}});
     }
     return {};
 }
@@ -84,16 +85,18 @@ ReportLog::~ReportLog()
 juce::String ReportLog::open(const juce::File& logFile)
 {
     if (logFile.isDirectory())
-        return "it is a folder";
+        return texts::text(texts::TextId::logIsFolder);
     if (!logFile.getParentDirectory().isDirectory())
-        return "its folder does not exist";
+        return texts::text(texts::TextId::logFolderMissing);
     // Whatever would make the log fail only after the run is refused before it.
     if (!platform::isAbsentFileOrLink(logFile))
-        return "it is not a plain file";
+        return texts::text(texts::TextId::logNotPlainFile);
     if (const auto problem = formats::windowsNameProblem(logFile.getFileName().toStdString()))
-        return "'" + logFile.getFileName() + "' " + juce::String::fromUTF8(problem->c_str());
+        return texts::text(
+            texts::TextId::logRefusedName,
+            {{"name", logFile.getFileName()}, {"problem", juce::String::fromUTF8(problem->c_str())}});
     if (!logFile.isSymbolicLink() && logFile.existsAsFile() && !logFile.hasWriteAccess())
-        return "it is read-only";
+        return texts::text(texts::TextId::logReadOnly);
 
     target = logFile;
     const auto name = "." + logFile.getFileName() + ".vx-log-";

@@ -55,15 +55,15 @@ juce::String describeFormat(const install::FormatReport& format, const juce::Str
                                                                  : text(TextId::aFile);
     auto why = format.systemError;
     if (format.refusedName.isNotEmpty())
-        why = text(TextId::installFolderRefused).replace("{problem}", format.refusedName);
+        why = text(TextId::installFolderRefused, {{"problem", format.refusedName}});
     const auto system = why.isNotEmpty() ? " (" + why + ")" : juce::String();
-    return text(sentence)
-        .replace("{format}", name.isNotEmpty() ? name : text(TextId::aFormat))
-        .replace("{bundle}", bundle)
-        .replace("{again}", text(uninstall ? TextId::shiftClickInstallAgain : TextId::clickInstallAgain))
-        .replace("{holders}", holders)
-        .replace("{name}", blocking)
-        .replace("{system}", system);
+    return text(sentence,
+                {{"format", name.isNotEmpty() ? name : text(TextId::aFormat)},
+                 {"bundle", bundle},
+                 {"again", text(uninstall ? TextId::shiftClickInstallAgain : TextId::clickInstallAgain)},
+                 {"holders", holders},
+                 {"name", blocking},
+                 {"system", system}});
 }
 
 juce::String describeProblems(const install::InstallReport& report, const juce::String& productName)
@@ -81,6 +81,6 @@ juce::String installStatusText(bool installed, const juce::String& versionText)
         return text(TextId::statusNotInstalled);
     if (versionText.isEmpty())
         return text(TextId::statusInstalled);
-    return text(TextId::statusInstalledVersion).replace("{version}", versionText);
+    return text(TextId::statusInstalledVersion, {{"version", versionText}});
 }
 } // namespace texts

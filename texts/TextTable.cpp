@@ -89,17 +89,81 @@ constexpr Entry table[] = {
     {TextId::supportLegal, "support.legal",
      "\xc2\xa9 2019\xe2\x80\x93"
      "2026 Audio Tarvosk. All rights reserved."},
+    {TextId::cliStatusLine, "cli.statusLine", "{format}: {status}"},
+    {TextId::cliNotInstalled, "cli.notInstalled", "not installed"},
+    {TextId::cliInstalledVersionUnknown, "cli.installedVersionUnknown", "installed, version unknown"},
+    {TextId::cliInstalledVersion, "cli.installedVersion", "installed, version {version}"},
+    {TextId::cliActionSucceeded, "cli.actionSucceeded", "; {action} succeeded"},
+    {TextId::cliActionFailed, "cli.actionFailed", "; {action} FAILED ({reason})"},
+    {TextId::cliSettingsFile, "cli.settingsFile", "Settings file: {path} ({state})"},
+    {TextId::cliSettingsRead, "cli.settingsRead", "read"},
+    {TextId::cliSettingsUnreadable, "cli.settingsUnreadable",
+     "not a settings file, defaults used, left unchanged"},
+    {TextId::cliSettingsWritten, "cli.settingsWritten", "missing, written with the defaults"},
+    {TextId::cliSettingsNotWritten, "cli.settingsNotWritten", "missing, could not be written, defaults used"},
+    {TextId::cliFolder, "cli.folder", "  folder: {path}"},
+    {TextId::cliBundle, "cli.bundle", "  bundle: {path}"},
+    {TextId::cliOtherCopy, "cli.otherCopy", "  other copy: {path} ({version})"},
+    {TextId::cliVersionUnknown, "cli.versionUnknown", "version unknown"},
+    {TextId::cliVersion, "cli.version", "version {version}"},
+    {TextId::cliEmptyFormatName, "cli.emptyFormatName",
+     "empty format name in '{list}' (formats: vst3, clap, aax, all)"},
+    {TextId::cliUnknownFormat, "cli.unknownFormat",
+     "unknown format '{name}' (formats: vst3, clap, aax, all)"},
+    {TextId::cliUnexpectedArgument, "cli.unexpectedArgument", "unexpected argument '{argument}'"},
+    {TextId::cliUnknownOption, "cli.unknownOption", "unknown option '{argument}'"},
+    {TextId::cliMissingValue, "cli.missingValue", "missing value for {option}"},
+    {TextId::cliTakesNoValue, "cli.takesNoValue", "{option} takes no value"},
+    {TextId::cliGivenTwice, "cli.givenTwice", "{option} given twice"},
+    {TextId::cliTwoActions, "cli.twoActions",
+     "more than one of --status, --install, --uninstall, --help, --version"},
+    {TextId::cliNothingToDo, "cli.nothingToDo",
+     "nothing to do: give --status, --install, --uninstall, --help or --version"},
+    {TextId::cliUsage, "cli.usage",
+     "usage: vx_installer --status [--json] [--log FILE]\n       vx_installer --install FORMATS [--json] "
+     "[--log FILE]\n       vx_installer --uninstall FORMATS [--json] [--log FILE]\n       vx_installer "
+     "--help | --version\nFORMATS: vst3, clap, aax separated by commas, or all.\nWindows spellings: /status "
+     "/install=FORMATS /uninstall=FORMATS /json\n                   /log=FILE /? /version\nExit status: 0 "
+     "done, 1 a format failed, 2 usage error, 3 the log could not be written.\nWithout arguments the window "
+     "opens.\n"},
+    {TextId::cliCannotWriteLog, "cli.cannotWriteLog", "cannot write the log file '{path}': {problem}"},
+    {TextId::cliLogNotWritten, "cli.logNotWritten",
+     "the report could not be written to the log file '{path}' ({problem}); the file was left as it was"},
+    {TextId::logIsSettingsFile, "log.isSettingsFile", "it is the settings file"},
+    {TextId::logIsBundle, "log.isBundle", "it is the plug-in bundle {bundle} or inside it"},
+    {TextId::logIsOwnFile, "log.isOwnFile", "it is the installer's own file {name}"},
+    {TextId::logIsFolder, "log.isFolder", "it is a folder"},
+    {TextId::logFolderMissing, "log.folderMissing", "its folder does not exist"},
+    {TextId::logNotPlainFile, "log.notPlainFile", "it is not a plain file"},
+    {TextId::logRefusedName, "log.refusedName", "'{name}' {problem}"},
+    {TextId::logReadOnly, "log.readOnly", "it is read-only"},
 };
+
+// One row per identifier, in identifier order, so that an identifier is its row's index.
+static_assert(std::size(table) == static_cast<size_t>(TextId::numberOfTexts), "a text without its row");
+
+constexpr bool rowsInIdentifierOrder()
+{
+    for (size_t i = 0; i < std::size(table); ++i)
+        if (static_cast<size_t>(table[i].id) != i)
+            return false;
+    return true;
+}
+static_assert(rowsInIdentifierOrder(), "the table's rows follow the identifiers' order");
 
 const Entry& entryFor(TextId id)
 {
-    for (const auto& entry : table)
-        if (entry.id == id)
-            return entry;
-    jassertfalse; // every identifier has its row
-    return table[0];
+    return table[static_cast<size_t>(id)];
 }
 } // namespace
+
+juce::StringArray allTextKeys()
+{
+    juce::StringArray keys;
+    for (const auto& entry : table)
+        keys.add(entry.key);
+    return keys;
+}
 
 juce::String text(TextId id)
 {
@@ -109,5 +173,27 @@ juce::String text(TextId id)
 const char* textKey(TextId id)
 {
     return entryFor(id).key;
+}
+
+juce::String text(TextId id, std::initializer_list<Fill> fills)
+{
+    const auto pattern = text(id);
+    juce::String result;
+    int start = 0;
+    for (;;)
+    {
+        const int open = pattern.indexOfChar(start, '{');
+        const int close = open < 0 ? -1 : pattern.indexOfChar(open, '}');
+        if (close < 0)
+            return result + pattern.substring(start);
+        const auto name = pattern.substring(open + 1, close);
+        const Fill* fill = nullptr;
+        for (const auto& candidate : fills)
+            if (name == candidate.name)
+                fill = &candidate;
+        result += pattern.substring(start, open) +
+                  (fill != nullptr ? fill->value : pattern.substring(open, close + 1));
+        start = close + 1;
+    }
 }
 } // namespace texts

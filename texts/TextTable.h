@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <initializer_list>
+
 // The texts a user reads (the window's labels, hover texts and accessible names, the
 // panels, and the sentences composed from the engine's facts), each under a stable
 // identifier and key: the one table the window and the command line both read, and the
@@ -69,11 +71,63 @@ enum class TextId
     supportEmailText,
     supportAbout,
     supportLegal,
+    cliStatusLine,
+    cliNotInstalled,
+    cliInstalledVersionUnknown,
+    cliInstalledVersion,
+    cliActionSucceeded,
+    cliActionFailed,
+    cliSettingsFile,
+    cliSettingsRead,
+    cliSettingsUnreadable,
+    cliSettingsWritten,
+    cliSettingsNotWritten,
+    cliFolder,
+    cliBundle,
+    cliOtherCopy,
+    cliVersionUnknown,
+    cliVersion,
+    cliEmptyFormatName,
+    cliUnknownFormat,
+    cliUnexpectedArgument,
+    cliUnknownOption,
+    cliMissingValue,
+    cliTakesNoValue,
+    cliGivenTwice,
+    cliTwoActions,
+    cliNothingToDo,
+    cliUsage,
+    cliCannotWriteLog,
+    cliLogNotWritten,
+    logIsSettingsFile,
+    logIsBundle,
+    logIsOwnFile,
+    logIsFolder,
+    logFolderMissing,
+    logNotPlainFile,
+    logRefusedName,
+    logReadOnly,
+    numberOfTexts // not a text: the count of the identifiers above
 };
+
+// Every identifier's key, in identifier order: for checks of the table.
+juce::StringArray allTextKeys();
 
 // The text of an identifier, in English.
 juce::String text(TextId id);
 
 // The identifier's stable key, as a table of translations names it: "status.notInstalled".
 const char* textKey(TextId id);
+
+// A placeholder's value: {name} in a text becomes `value`.
+struct Fill
+{
+    const char* name;
+    juce::String value;
+};
+
+// The text with its placeholders filled in one pass, so that a value holding braces (a
+// path, a program's name) is never read as a placeholder itself. A placeholder without a
+// value stays as it is.
+juce::String text(TextId id, std::initializer_list<Fill> fills);
 } // namespace texts

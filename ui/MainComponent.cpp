@@ -30,9 +30,7 @@ namespace
 // "Version 1.2.0 for Windows": the title's second line and its accessible description.
 juce::String versionLine(const juce::String& version, const juce::String& platform)
 {
-    return texts::text(texts::TextId::productVersionLine)
-        .replace("{version}", version)
-        .replace("{platform}", platform);
+    return texts::text(texts::TextId::productVersionLine, {{"version", version}, {"platform", platform}});
 }
 
 // The accessible name of INSTALL follows its caption.
@@ -171,8 +169,8 @@ void MainComponent::paint(juce::Graphics& g)
     // Title and version line share one box, as wide as the component.
     const juce::Rectangle<float> titleBox(4.0f * u, 8.0f * u, width, 12.0f * u);
     g.setColour(colourTextDim);
-    g.drawText(texts::text(texts::TextId::productDemo).replace("{product}", productName.toUpperCase()),
-               titleBox, juce::Justification::topLeft, true);
+    g.drawText(texts::text(texts::TextId::productDemo, {{"product", productName.toUpperCase()}}), titleBox,
+               juce::Justification::topLeft, true);
     g.setFont(4.0f * u);
     g.setColour(colourTextDim.withAlpha(alphaIdle));
     g.drawText(versionLine(productVersion, platformSuffix), titleBox, juce::Justification::bottomLeft, true);
@@ -186,9 +184,8 @@ void MainComponent::paint(juce::Graphics& g)
     g.setFont(3.0f * u);
     g.drawSingleLineText("PLUGIN MANAGER", truncated(75.0f * u), truncated(4.0f * u));
     g.setFont(2.0f * u);
-    g.drawSingleLineText(
-        texts::text(texts::TextId::installerVersionLabel).replace("{version}", installerVersion),
-        truncated(75.0f * u), truncated(6.0f * u));
+    g.drawSingleLineText(texts::text(texts::TextId::installerVersionLabel, {{"version", installerVersion}}),
+                         truncated(75.0f * u), truncated(6.0f * u));
 
     g.setColour(colourTextDim);
     g.setFont(4.0f * u);
@@ -335,10 +332,9 @@ juce::String formatHoverText(const MainComponent& main, int format, const juce::
 {
     const auto index = static_cast<size_t>(format);
     if (install::isFormatInstalled(main.installFolders[index], main.productName, format))
-        return texts::text(texts::TextId::hoverUpdateFormat)
-            .replace("{format}", name)
-            .replace("{version}", main.productVersion);
-    return texts::text(texts::TextId::hoverInstallFormat).replace("{format}", name);
+        return texts::text(texts::TextId::hoverUpdateFormat,
+                           {{"format", name}, {"version", main.productVersion}});
+    return texts::text(texts::TextId::hoverInstallFormat, {{"format", name}});
 }
 
 constexpr int resultFadeMilliseconds = 3000;
@@ -508,7 +504,7 @@ juce::String MainComponent::hoverText(const juce::Button& button) const
 // text. The painted texts the controls carry are not enough: the buttons have none.
 void MainComponent::describeControls()
 {
-    setTitle(texts::text(texts::TextId::productDemo).replace("{product}", productName.toUpperCase()));
+    setTitle(texts::text(texts::TextId::productDemo, {{"product", productName.toUpperCase()}}));
     setDescription(versionLine(productVersion, platformSuffix));
     // The component itself holds the focus while no control has it, so that the first
     // Tab reaches the controls.

@@ -57,9 +57,9 @@ panel_support::~panel_support() = default;
 juce::String panel_support::aboutText(const juce::File& folder)
 {
     // The separator before the file name is a forward slash on every platform.
-    return texts::text(texts::TextId::supportAbout)
-        .replace("{version}", installerVersion)
-        .replace("{path}", platform::windowsPathOf(folder) + "/" + settingsFileName);
+    return texts::text(
+        texts::TextId::supportAbout,
+        {{"version", installerVersion}, {"path", platform::windowsPathOf(folder) + "/" + settingsFileName}});
 }
 
 juce::String panel_support::legalNotice()
