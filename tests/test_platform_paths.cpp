@@ -225,6 +225,28 @@ TEST(PlatformPaths, ATemporaryFolderThatLeadsOutOfThePrefixIsNone)
     outside.deleteRecursively();
 }
 
+namespace
+{
+// `actual` is nothing where `expected` is nullptr, else `expected` (or, with `prefixOnly`,
+// begins with it).
+void expectText(const std::optional<std::string>& actual, const char* expected, const char* input,
+                bool prefixOnly = false)
+{
+    SCOPED_TRACE(input);
+    ASSERT_EQ(actual.has_value(), expected != nullptr);
+    if (!actual)
+        return;
+    if (prefixOnly)
+    {
+        EXPECT_EQ(actual->rfind(expected, 0), 0u) << *actual;
+    }
+    else
+    {
+        EXPECT_EQ(*actual, expected);
+    }
+}
+} // namespace
+
 // Both builds read a folder's every spelling as one path and show that path: the Windows
 // program normalises with the same rule.
 TEST(PlatformPaths, EverySpellingOfAFolderIsReadAndShownAlike)
@@ -248,15 +270,7 @@ TEST(PlatformPaths, EverySpellingOfAFolderIsReadAndShownAlike)
         {"Q:\\Plugins\\CLAP", "Q:\\Plugins\\CLAP"},
     };
     for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.given);
-        const auto normalised = formats::normalisedWindowsPath(row.given);
-        ASSERT_EQ(normalised.has_value(), row.normalised != nullptr);
-        if (normalised)
-        {
-            EXPECT_EQ(*normalised, row.normalised);
-        }
-    }
+        expectText(formats::normalisedWindowsPath(row.given), row.normalised, row.given);
 
     // Here each spelling reaches the one folder and is written back as the Windows program
     // shows it, a drive the prefix does not have included.
@@ -294,15 +308,7 @@ TEST(PlatformPaths, NamesWindowsRefusesAreFoundInAnyPartBelowTheRoot)
         {"\\\\server\\share\\q?\\CLAP", "'q?' has the character '?'"},
     };
     for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.path);
-        const auto problem = formats::windowsPathProblem(row.path);
-        ASSERT_EQ(problem.has_value(), row.problem != nullptr);
-        if (problem)
-        {
-            EXPECT_EQ(problem->rfind(row.problem, 0), 0u) << *problem;
-        }
-    }
+        expectText(formats::windowsPathProblem(row.path), row.problem, row.path, true);
 }
 
 // A path holding bytes that are not UTF-8 (a prefix, an environment value, a name in a

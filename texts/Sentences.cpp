@@ -3,35 +3,29 @@
 #include "catalogue/Formats.h"
 #include "texts/TextTable.h"
 
+#include <utility>
+
 namespace texts
 {
 namespace
 {
+// The sentence for each reason; any other reason reads as "could not be changed".
+constexpr std::pair<install::FailureReason, TextId> sentences[] = {
+    {install::FailureReason::inUse, TextId::failedInUse},
+    {install::FailureReason::noPermission, TextId::failedNoPermission},
+    {install::FailureReason::diskFull, TextId::failedDiskFull},
+    {install::FailureReason::installFolderMissing, TextId::failedInstallFolderMissing},
+    {install::FailureReason::noInstallFolder, TextId::failedNoInstallFolder},
+    {install::FailureReason::pathBlocked, TextId::failedPathBlocked},
+    {install::FailureReason::archiveDamaged, TextId::failedArchiveDamaged},
+    {install::FailureReason::otherInstaller, TextId::failedOtherInstaller},
+};
+
 TextId sentenceFor(install::FailureReason reason)
 {
-    using install::FailureReason;
-    switch (reason)
-    {
-    case FailureReason::inUse:
-        return TextId::failedInUse;
-    case FailureReason::noPermission:
-        return TextId::failedNoPermission;
-    case FailureReason::diskFull:
-        return TextId::failedDiskFull;
-    case FailureReason::installFolderMissing:
-        return TextId::failedInstallFolderMissing;
-    case FailureReason::noInstallFolder:
-        return TextId::failedNoInstallFolder;
-    case FailureReason::pathBlocked:
-        return TextId::failedPathBlocked;
-    case FailureReason::archiveDamaged:
-        return TextId::failedArchiveDamaged;
-    case FailureReason::otherInstaller:
-        return TextId::failedOtherInstaller;
-    case FailureReason::none:
-    case FailureReason::other:
-        break;
-    }
+    for (const auto& [failure, sentence] : sentences)
+        if (failure == reason)
+            return sentence;
     return TextId::failedOther;
 }
 } // namespace

@@ -10,20 +10,10 @@
 set -uo pipefail
 
 usage="usage: $0 <vx_installer.exe> <artefacts-folder>"
-EXE="${1:?$usage}"
-ARTEFACTS="${2:?$usage}"
-[[ -f "$EXE" ]] || { echo "run_wine_command_line_tests: no such file: $EXE" >&2; exit 2; }
-EXE="$(cd "$(dirname "$EXE")" && pwd)/$(basename "$EXE")"
-mkdir -p "$ARTEFACTS" || exit 2
-ARTEFACTS="$(cd "$ARTEFACTS" && pwd)"
-rm -f "$ARTEFACTS"/*.log "$ARTEFACTS"/*.txt "$ARTEFACTS"/*.json
-
-for tool in wine wineboot wineserver Xvfb xdotool python3 timeout tar; do
-    command -v "$tool" >/dev/null || {
-        echo "run_wine_command_line_tests: '$tool' not found (tools/install-deps.sh windows)" >&2
-        exit 2
-    }
-done
+# shellcheck source=stage_setup.sh
+source "$(dirname "$0")/stage_setup.sh"
+stage_arguments "${1:?$usage}" "${2:?$usage}"
+require_tools wine wineboot wineserver Xvfb xdotool python3 timeout tar
 
 RUN_TIMEOUT=120
 

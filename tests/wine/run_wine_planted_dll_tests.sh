@@ -26,27 +26,12 @@
 set -uo pipefail
 
 usage="usage: $0 <vx_installer.exe> <artefacts-folder>"
-EXE="${1:?$usage}"
-ARTEFACTS="${2:?$usage}"
-[[ -f "$EXE" ]] || { echo "run_wine_planted_dll_tests: no such file: $EXE" >&2; exit 2; }
-EXE="$(cd "$(dirname "$EXE")" && pwd)/$(basename "$EXE")"
 HERE="$(cd "$(dirname "$0")" && pwd)"
-mkdir -p "$ARTEFACTS" || exit 2
-ARTEFACTS="$(cd "$ARTEFACTS" && pwd)"
-rm -f "$ARTEFACTS"/*.log "$ARTEFACTS"/*.txt "$ARTEFACTS"/*.png
-
-for tool in wine wineboot wineserver Xvfb xdotool import convert timeout tar \
-    x86_64-w64-mingw32-gcc-posix x86_64-w64-mingw32-objdump; do
-    command -v "$tool" >/dev/null || {
-        echo "run_wine_planted_dll_tests: '$tool' not found (tools/install-deps.sh windows)" >&2
-        exit 2
-    }
-done
-
-WINDOW_TIMEOUT=60
-EXIT_TIMEOUT=30
-FILE_TIMEOUT=30
-RUN_TIMEOUT=120
+# shellcheck source=stage_setup.sh
+source "$HERE/stage_setup.sh"
+stage_arguments "${1:?$usage}" "${2:?$usage}"
+require_tools wine wineboot wineserver Xvfb xdotool import convert timeout tar \
+    x86_64-w64-mingw32-gcc-posix x86_64-w64-mingw32-objdump
 
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/vx-wine-planted.XXXXXX")"
 # shellcheck source=wine_session.sh

@@ -3,6 +3,8 @@
 # its own, and the shut-down of both.
 
 PREFIX_TIMEOUT=180
+# Timeouts in seconds of the stage's waits; a script may set its own before sourcing this.
+: "${WINDOW_TIMEOUT:=60}" "${EXIT_TIMEOUT:=30}" "${FILE_TIMEOUT:=30}" "${RUN_TIMEOUT:=120}"
 export WINEPREFIX="$WORK/prefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
