@@ -3,9 +3,10 @@
 #include <array>
 
 // The product and its three plug-in formats, one row per format with every fact the
-// program, the build and the payload tools need. Plain constants without the framework,
-// so that the build's archive check (tools/check_archives) reads the same table;
-// tools/payload_layout.py repeats it for the Python tools and a test holds the two equal.
+// program, the build and the payload tools need, written here only. Plain constants
+// without the framework, so that the build's archive check (tools/check_archives) reads
+// the same table, and plain literals, which tools/payload_layout.py reads for the Python
+// tools and the build.
 namespace catalogue
 {
 inline constexpr const char* productName = "Ostrand";

@@ -20,7 +20,8 @@ TEST(Catalogue, TablesInFormatAndLinkOrderWithEmptyLookupsPastTheEnd)
 
 // The Python tools and the build read the format table from tools/payload_layout.py;
 // every field there must equal the program's.
-TEST(Catalogue, PythonCopyOfTheFormatTableEqualsTheProgramsTable)
+// The Python tools read the table from the program's header: they see every row and field.
+TEST(Catalogue, ThePythonToolsReadTheProgramsFormatTable)
 {
     juce::ChildProcess python;
     ASSERT_TRUE(python.start({VX_PYTHON, "-B", VX_SOURCE_DIR "/tools/payload_layout.py", "table"}));

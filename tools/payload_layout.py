@@ -1,7 +1,6 @@
 """The product and its formats for the Python tools and the build: the format table of
-catalogue/FormatTable.h, in the program's format index order. A test
-(Catalogue.PythonCopyOfTheFormatTableEqualsTheProgramsTable) holds the two equal, field
-by field.
+catalogue/FormatTable.h, read from that header, the one place it is written, in the
+program's format index order.
 
 Run as a script it prints what the build needs:
   payload_layout.py keys       the format keys, ';'-separated (a CMake list)
@@ -11,9 +10,9 @@ Run as a script it prints what the build needs:
 
 import collections
 import json
+import pathlib
+import re
 import sys
-
-PRODUCT_NAME = "Ostrand"
 
 FormatFacts = collections.namedtuple(
     "FormatFacts",
@@ -21,14 +20,29 @@ FormatFacts = collections.namedtuple(
     " settings_key archive icon",
 )
 
-FORMATS = (
-    FormatFacts("VST3", "vst3", ".vst3", True, "Contents/x86_64-win", "VST3", "Programs/Common/VST3", "VST3",
-                "VST3_Path", "vst3.zip", "icon_vst3_svg"),
-    FormatFacts("CLAP", "clap", ".clap", False, "", "CLAP", "Programs/Common/CLAP", "", "CLAP_Path",
-                "clap.zip", "icon_clap_svg"),
-    FormatFacts("AAX", "aax", ".aaxplugin", True, "Contents/x64", "Avid/Audio/Plug-Ins", "", "", "AAX_Path",
-                "aax.zip", "icon_aax_svg"),
-)
+_HEADER = pathlib.Path(__file__).resolve().parent.parent / "catalogue" / "FormatTable.h"
+
+
+def _read_header(path=_HEADER):
+    """The product name and the rows of `formatTable` as the header initialises them: each
+    row's string and bool literals, in the order of the struct's fields."""
+    text = path.read_text(encoding="utf-8")
+    text = re.sub(r"//[^\n]*", "", text)
+    product = re.search(r'\bproductName\s*=\s*"([^"]*)"', text)
+    table = re.search(r"\bformatTable\s*\{\{(.*?)\}\};", text, re.S)
+    if product is None or table is None:
+        raise SystemExit(f"payload_layout: no productName or formatTable in {path}")
+    rows = []
+    for row in re.findall(r"\{([^{}]*)\}", table.group(1)):
+        values = [string if string or not boolean else boolean == "true"
+                  for string, boolean in re.findall(r'"([^"]*)"|\b(true|false)\b', row)]
+        if len(values) != len(FormatFacts._fields):
+            raise SystemExit(f"payload_layout: a row of formatTable in {path} has {len(values)} fields: {row}")
+        rows.append(FormatFacts(*values))
+    return product.group(1), tuple(rows)
+
+
+PRODUCT_NAME, FORMATS = _read_header()
 
 FORMAT_KEYS = tuple(format.key for format in FORMATS)
 _BY_KEY = {format.key: format for format in FORMATS}
