@@ -137,6 +137,10 @@ constexpr Entry table[] = {
     {TextId::logNotPlainFile, "log.notPlainFile", "it is not a plain file"},
     {TextId::logRefusedName, "log.refusedName", "'{name}' {problem}"},
     {TextId::logReadOnly, "log.readOnly", "it is read-only"},
+    {TextId::licenceCaption, "window.licenceCaption", "EULA"},
+    {TextId::manualCaption, "window.manualCaption", "MANUAL"},
+    {TextId::websiteCaption, "window.websiteCaption", "WEBSITE"},
+    {TextId::supportCaption, "window.supportCaption", "SUPPORT"},
 };
 
 // One row per identifier, in identifier order, so that an identifier is its row's index.

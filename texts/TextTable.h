@@ -107,6 +107,10 @@ enum class TextId
     logNotPlainFile,
     logRefusedName,
     logReadOnly,
+    licenceCaption,
+    manualCaption,
+    websiteCaption,
+    supportCaption,
     numberOfTexts // not a text: the count of the identifiers above
 };
 

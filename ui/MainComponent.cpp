@@ -197,11 +197,14 @@ void MainComponent::paint(juce::Graphics& g)
     g.fillRect(4.0f * u, 71.5f * u, 92.0f * u, 0.25f * u);
 
     g.setFont(2.5f * u);
+    static const texts::TextId linkCaptions[] = {texts::TextId::licenceCaption, texts::TextId::manualCaption,
+                                                 texts::TextId::websiteCaption,
+                                                 texts::TextId::supportCaption};
     for (size_t i = 0; i < linkButtons.size(); ++i)
     {
         const auto state = getControlMouseState(*linkButtons[i]);
         paintCaptionedTile(g, boundsOf(*linkButtons[i]), ui::tileColour(state.held, state.underPointer),
-                           *buttonIcons[i], 2.0f * u, linkNames[static_cast<int>(i)], u);
+                           *buttonIcons[i], 2.0f * u, texts::text(linkCaptions[i]), u);
     }
 
     const auto installState = getControlMouseState(*installButton);
