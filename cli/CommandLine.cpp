@@ -205,6 +205,7 @@ juce::String windowsPath(const juce::File& file)
     return platform::windowsPathOf(file);
 }
 
+// The action's name in the JSON report, which scripts read: never translated.
 juce::String actionName(CommandAction action)
 {
     return action == CommandAction::install     ? "install"
@@ -256,12 +257,14 @@ juce::String reportText(const Report& report)
                             {{"format", catalogue::formatNames[format.format]}, {"status", status}});
         if (format.requested)
         {
+            const bool installing = report.action == CommandAction::install;
             if (format.outcome.succeeded)
-                text << texts::text(texts::TextId::cliActionSucceeded,
-                                    {{"action", actionName(report.action)}});
+                text << texts::text(installing ? texts::TextId::cliInstallSucceeded
+                                               : texts::TextId::cliUninstallSucceeded);
             else
-                text << texts::text(texts::TextId::cliActionFailed, {{"action", actionName(report.action)},
-                                                                     {"reason", format.outcome.reason}});
+                text << texts::text(installing ? texts::TextId::cliInstallFailed
+                                               : texts::TextId::cliUninstallFailed,
+                                    {{"reason", format.outcome.reason}});
             if (format.outcome.message.isNotEmpty())
                 text << "\n  " << format.outcome.message;
         }

@@ -221,46 +221,132 @@ std::string foldCase(std::string text)
 }
 
 // Why Windows could not hold this name part as it is, or nothing.
-std::optional<std::string> namePartProblem(const std::string& part)
+std::optional<Problem> namePartProblem(const std::string& name, const std::string& part)
 {
     if (part.empty() || part == ".")
-        return "has an empty or '.' name part, which Windows drops";
+        return Problem{ProblemKind::emptyOrDotPart, name, {}};
     if (part == "..")
-        return "has a '..' component and would be written outside the bundle";
+        return Problem{ProblemKind::dotDotPart, name, {}};
     if (part.back() == '.' || part.back() == ' ')
-        return "has a name part ending in a dot or space, which Windows drops";
-    return formats::windowsNameProblem(part);
+        return Problem{ProblemKind::partEndsInDotOrSpace, name, {}};
+    if (auto refused = formats::windowsNameProblem(part))
+        return Problem{ProblemKind::nameWindowsRefuses, name, std::move(*refused)};
+    return std::nullopt;
 }
 
-std::string bundleFolderName(const std::string& bundleName)
-{
-    return "'" + bundleName + "\\'";
-}
 } // namespace
+
+std::string Problem::reason() const
+{
+    switch (kind)
+    {
+    case ProblemKind::noData:
+        return "is not a readable zip archive (no data)";
+    case ProblemKind::noEndRecord:
+        return "is not a readable zip archive (no end-of-directory record)";
+    case ProblemKind::noEntries:
+        return "has no entries";
+    case ProblemKind::directoryRecordMissing:
+        return "is not a readable zip archive (directory record " + detail + " is missing or damaged)";
+    case ProblemKind::directoryRecordOverruns:
+        return "is not a readable zip archive (directory record " + detail + " runs past the directory)";
+    case ProblemKind::directoryHoldsMore:
+        return "is not a readable zip archive (the directory holds more than its records)";
+    case ProblemKind::extraFieldMalformed:
+        return "is damaged (its extra field is malformed)";
+    case ProblemKind::encrypted:
+        return "is encrypted";
+    case ProblemKind::unsupportedMethod:
+        return "uses compression method " + detail + "; only stored and deflated entries can be unpacked";
+    case ProblemKind::symbolicLink:
+        return "is a symbolic link";
+    case ProblemKind::specialFile:
+        return "is a special file (Unix file type " + detail + ")";
+    case ProblemKind::folderMarkedAsFile:
+        return "is named like a folder but marked as a file";
+    case ProblemKind::fileMarkedAsFolder:
+        return "is marked as a folder but named like a file";
+    case ProblemKind::storedSizesDisagree:
+        return "is damaged (its stored size and its size disagree)";
+    case ProblemKind::folderWithData:
+        return "is a folder with data";
+    case ProblemKind::localHeaderOutside:
+        return "is damaged (its local header lies outside the archive)";
+    case ProblemKind::localHeaderMismatch:
+        return "is damaged (its local header does not match the directory)";
+    case ProblemKind::dataPastEntries:
+        return "is damaged (its data runs past the end of the entries)";
+    case ProblemKind::dataOverlaps:
+        return "is damaged (its data overlaps that of entry '" + detail + "')";
+    case ProblemKind::emptyName:
+        return "has an empty name";
+    case ProblemKind::nameNotUtf8:
+        return "has a name that is not valid UTF-8";
+    case ProblemKind::nulInName:
+        return "has a NUL character in its name";
+    case ProblemKind::driveLetter:
+        return "uses a drive letter";
+    case ProblemKind::absolutePath:
+        return "is an absolute path";
+    case ProblemKind::dotDotPart:
+        return "has a '..' component and would be written outside the bundle";
+    case ProblemKind::notTheBundleFile:
+        return "is not the bundle file '" + detail + "', the only entry this archive may hold";
+    case ProblemKind::outsideBundleFolder:
+        return "does not lie under the bundle folder '" + detail + "\\'";
+    case ProblemKind::emptyOrDotPart:
+        return "has an empty or '.' name part, which Windows drops";
+    case ProblemKind::partEndsInDotOrSpace:
+        return "has a name part ending in a dot or space, which Windows drops";
+    case ProblemKind::nameWindowsRefuses:
+        return detail;
+    case ProblemKind::fileWhereFolderNeeded:
+        return "is a file where entry '" + detail + "' needs a folder";
+    case ProblemKind::samePathAsAnother:
+        return "lies at the same path as entry '" + detail + "'";
+    case ProblemKind::folderWhereFileIs:
+        return "needs a folder where entry '" + detail + "' is a file";
+    case ProblemKind::notWritten:
+        return "could not be written";
+    case ProblemKind::outOfMemory:
+        return "could not be unpacked (out of memory)";
+    case ProblemKind::deflatedDataBroken:
+        return "is damaged (its deflated data is broken or cut short)";
+    case ProblemKind::inflatesToMore:
+        return "is damaged (it inflates to more than its size)";
+    case ProblemKind::inflatesToLess:
+        return "is damaged (it inflates to less than its size)";
+    case ProblemKind::deflatedDataEndsEarly:
+        return "is damaged (its deflated data ends before its compressed size)";
+    case ProblemKind::crcMismatch:
+        return "is damaged: its data fails the CRC-32 check";
+    }
+    return "is damaged";
+}
 
 std::string Problem::describe() const
 {
-    return entry ? "entry '" + printableName(*entry) + "' " + reason : reason;
+    return entry ? "entry '" + printableName(*entry) + "' " + reason() : reason();
 }
 
 Directory readDirectory(const void* archive, std::size_t size)
 {
     Directory directory;
-    const auto fail = [&directory](std::string reason)
+    const auto fail = [&directory](ProblemKind kind, std::string detail = {})
     {
         directory.entries.clear();
-        directory.problems = {{std::nullopt, std::move(reason)}};
+        directory.problems = {{kind, std::nullopt, std::move(detail)}};
         return directory;
     };
     const auto* bytes = static_cast<const std::uint8_t*>(archive);
     if (bytes == nullptr)
-        return fail("is not a readable zip archive (no data)");
+        return fail(ProblemKind::noData);
 
     const auto end = findEndRecord(bytes, size);
     if (!end)
-        return fail("is not a readable zip archive (no end-of-directory record)");
+        return fail(ProblemKind::noEndRecord);
     if (end->entryCount == 0)
-        return fail("has no entries");
+        return fail(ProblemKind::noEntries);
     // Bytes in front of the archive (a stub, say) shift every recorded offset alike.
     const std::uint64_t directoryStart = end->directoryEnd - end->directorySize;
     const std::uint64_t base = directoryStart - end->directoryOffset;
@@ -275,22 +361,20 @@ Directory readDirectory(const void* archive, std::size_t size)
     for (std::uint64_t i = 0; i < end->entryCount; ++i)
     {
         if (end->directoryEnd - pos < centralHeaderSize || read32(bytes + pos) != centralHeaderSignature)
-            return fail("is not a readable zip archive (directory record " + std::to_string(i + 1) +
-                        " is missing or damaged)");
+            return fail(ProblemKind::directoryRecordMissing, std::to_string(i + 1));
         const auto* header = bytes + pos;
         const std::size_t nameLength = read16(header + 28);
         const std::size_t extraLength = read16(header + 30);
         const std::size_t recordSize = centralHeaderSize + nameLength + extraLength + read16(header + 32);
         if (end->directoryEnd - pos < recordSize)
-            return fail("is not a readable zip archive (directory record " + std::to_string(i + 1) +
-                        " runs past the directory)");
+            return fail(ProblemKind::directoryRecordOverruns, std::to_string(i + 1));
         pos += recordSize;
 
         Entry entry;
         entry.name.assign(reinterpret_cast<const char*>(header + centralHeaderSize), nameLength);
-        const auto problem = [&](std::string reason)
+        const auto problem = [&](ProblemKind kind, std::string detail = {})
         {
-            directory.problems.push_back({entry.name, std::move(reason)});
+            directory.problems.push_back({kind, entry.name, std::move(detail)});
         };
 
         const int versionMadeBy = read16(header + 4);
@@ -307,7 +391,7 @@ Directory readDirectory(const void* archive, std::size_t size)
         if (!readZip64Values(header + centralHeaderSize + nameLength, extraLength, uncompressed, compressed,
                              localOffset))
         {
-            problem("is damaged (its extra field is malformed)");
+            problem(ProblemKind::extraFieldMalformed);
             continue;
         }
         entry.compressedSize = compressed;
@@ -315,13 +399,12 @@ Directory readDirectory(const void* archive, std::size_t size)
 
         if ((flags & encryptionFlags) != 0)
         {
-            problem("is encrypted");
+            problem(ProblemKind::encrypted);
             continue;
         }
         if (method != methodStored && method != methodDeflated)
         {
-            problem("uses compression method " + std::to_string(method) +
-                    "; only stored and deflated entries can be unpacked");
+            problem(ProblemKind::unsupportedMethod, std::to_string(method));
             continue;
         }
         if ((versionMadeBy >> 8) == hostUnix || (versionMadeBy >> 8) == hostMacOs)
@@ -329,29 +412,28 @@ Directory readDirectory(const void* archive, std::size_t size)
             const auto type = unixMode & unixFileTypeMask;
             if (type == unixSymbolicLink)
             {
-                problem("is a symbolic link");
+                problem(ProblemKind::symbolicLink);
                 continue;
             }
             if (type != 0 && type != unixRegularFile && type != unixFolder)
             {
-                problem("is a special file (Unix file type " + std::to_string(type >> 12) + ")");
+                problem(ProblemKind::specialFile, std::to_string(type >> 12));
                 continue;
             }
             if (type != 0 && (type == unixFolder) != entry.isFolder)
             {
-                problem(entry.isFolder ? "is named like a folder but marked as a file"
-                                       : "is marked as a folder but named like a file");
+                problem(entry.isFolder ? ProblemKind::folderMarkedAsFile : ProblemKind::fileMarkedAsFolder);
                 continue;
             }
         }
         if (!entry.isDeflated && compressed != uncompressed)
         {
-            problem("is damaged (its stored size and its size disagree)");
+            problem(ProblemKind::storedSizesDisagree);
             continue;
         }
         if (entry.isFolder && uncompressed != 0)
         {
-            problem("is a folder with data");
+            problem(ProblemKind::folderWithData);
             continue;
         }
 
@@ -359,7 +441,7 @@ Directory readDirectory(const void* archive, std::size_t size)
         // data, all before the directory.
         if (localOffset > directoryStart - base || directoryStart - base - localOffset < localHeaderSize)
         {
-            problem("is damaged (its local header lies outside the archive)");
+            problem(ProblemKind::localHeaderOutside);
             continue;
         }
         const std::uint64_t localPos = base + localOffset;
@@ -369,12 +451,12 @@ Directory readDirectory(const void* archive, std::size_t size)
             dataOffset > directoryStart ||
             std::memcmp(local + localHeaderSize, entry.name.data(), nameLength) != 0)
         {
-            problem("is damaged (its local header does not match the directory)");
+            problem(ProblemKind::localHeaderMismatch);
             continue;
         }
         if (directoryStart - dataOffset < compressed)
         {
-            problem("is damaged (its data runs past the end of the entries)");
+            problem(ProblemKind::dataPastEntries);
             continue;
         }
         entry.data = bytes + dataOffset;
@@ -382,35 +464,34 @@ Directory readDirectory(const void* archive, std::size_t size)
         directory.entries.push_back(std::move(entry));
     }
     if (pos != end->directoryEnd)
-        return fail("is not a readable zip archive (the directory holds more than its records)");
+        return fail(ProblemKind::directoryHoldsMore);
 
     // No two entries may share bytes: one set of data unpacked twice is a sign of damage
     // or of a crafted archive.
     std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
     for (std::size_t i = 1; i < spans.size(); ++i)
         if (spans[i].start < spans[i - 1].end)
-            directory.problems.push_back({directory.entries[spans[i].entry].name,
-                                          "is damaged (its data overlaps that of entry '" +
-                                              directory.entries[spans[i - 1].entry].name + "')"});
+            directory.problems.push_back({ProblemKind::dataOverlaps, directory.entries[spans[i].entry].name,
+                                          directory.entries[spans[i - 1].entry].name});
     return directory;
 }
 
 EntryPath getEntryPath(const std::string& name, bool isFolder, const std::string& bundleName, BundleKind kind)
 {
-    const auto refuse = [](std::string reason)
+    const auto refuse = [&name](ProblemKind kind, std::string detail = {})
     {
-        return EntryPath{{}, std::move(reason)};
+        return EntryPath{{}, Problem{kind, name, std::move(detail)}};
     };
     if (name.empty())
-        return refuse("has an empty name");
+        return refuse(ProblemKind::emptyName);
     if (!isValidUtf8(name))
-        return refuse("has a name that is not valid UTF-8");
+        return refuse(ProblemKind::nameNotUtf8);
     if (name.find('\0') != std::string::npos)
-        return refuse("has a NUL character in its name");
+        return refuse(ProblemKind::nulInName);
     if (formats::startsWithDriveLetter(name))
-        return refuse("uses a drive letter");
+        return refuse(ProblemKind::driveLetter);
     if (formats::isPathSeparator(name[0]))
-        return refuse("is an absolute path");
+        return refuse(ProblemKind::absolutePath);
 
     std::vector<std::string> parts;
     const std::size_t length = formats::isPathSeparator(name.back()) ? name.size() - 1 : name.size();
@@ -425,18 +506,18 @@ EntryPath getEntryPath(const std::string& name, bool isFolder, const std::string
         start = stop + 1;
     }
     if (std::find(parts.begin(), parts.end(), "..") != parts.end())
-        return refuse("has a '..' component and would be written outside the bundle");
+        return refuse(ProblemKind::dotDotPart);
 
     const bool isBundleItself = parts.size() == 1 && parts[0] == bundleName;
     if (kind == BundleKind::file && !(isBundleItself && !isFolder))
-        return refuse("is not the bundle file '" + bundleName + "', the only entry this archive may hold");
+        return refuse(ProblemKind::notTheBundleFile, bundleName);
     if (parts[0] != bundleName || (kind == BundleKind::folder && isBundleItself && !isFolder))
-        return refuse("does not lie under the bundle folder " + bundleFolderName(bundleName));
+        return refuse(ProblemKind::outsideBundleFolder, bundleName);
 
     parts.erase(parts.begin());
     for (const auto& part : parts)
-        if (auto problem = namePartProblem(part))
-            return refuse(*problem);
+        if (auto problem = namePartProblem(name, part))
+            return {{}, std::move(problem)};
     return {parts, std::nullopt};
 }
 
@@ -451,12 +532,12 @@ Layout getBundleLayout(const std::vector<Entry>& entries, const std::string& bun
         auto path = getEntryPath(entry.name, entry.isFolder, bundleName, kind);
         if (path.problem)
         {
-            layout.problems.push_back({entry.name, *path.problem});
+            layout.problems.push_back(std::move(*path.problem));
             layout.paths.emplace_back();
             continue;
         }
 
-        std::optional<std::string> conflict;
+        std::optional<Problem> conflict;
         std::string key = "/";
         for (std::size_t i = 0; i <= path.parts.size() && !conflict; ++i)
         {
@@ -466,11 +547,11 @@ Layout getBundleLayout(const std::vector<Entry>& entries, const std::string& bun
             if (found != kinds.end())
             {
                 if (last && found->second && !isFolder)
-                    conflict = "is a file where entry '" + owners[key] + "' needs a folder";
+                    conflict = Problem{ProblemKind::fileWhereFolderNeeded, entry.name, owners[key]};
                 else if (last && !found->second)
-                    conflict = "lies at the same path as entry '" + owners[key] + "'";
+                    conflict = Problem{ProblemKind::samePathAsAnother, entry.name, owners[key]};
                 else if (!found->second)
-                    conflict = "needs a folder where entry '" + owners[key] + "' is a file";
+                    conflict = Problem{ProblemKind::folderWhereFileIs, entry.name, owners[key]};
             }
             else
             {
@@ -481,15 +562,18 @@ Layout getBundleLayout(const std::vector<Entry>& entries, const std::string& bun
                 key += foldCase(path.parts[i]) + "/";
         }
         if (conflict)
-            layout.problems.push_back({entry.name, *conflict});
+            layout.problems.push_back(std::move(*conflict));
         layout.paths.push_back(std::move(path.parts));
     }
     return layout;
 }
 
-std::optional<std::string> unpackEntryData(const Entry& entry, const DataSink& sink)
+std::optional<Problem> unpackEntryData(const Entry& entry, const DataSink& sink)
 {
-    const std::string writeFailed = "could not be written";
+    const auto problem = [&entry](ProblemKind kind)
+    {
+        return Problem{kind, entry.name, {}};
+    };
     uLong crc = crc32(0, nullptr, 0);
     std::uint64_t produced = 0;
     const auto emit = [&](const std::uint8_t* data, std::size_t count)
@@ -498,29 +582,28 @@ std::optional<std::string> unpackEntryData(const Entry& entry, const DataSink& s
         produced += count;
         return count == 0 || sink(data, count);
     };
-    const std::string crcFailed = "is damaged: its data fails the CRC-32 check";
 
     if (!entry.isDeflated)
     {
         for (std::uint64_t offset = 0; offset < entry.uncompressedSize; offset += outputBlockSize)
             if (!emit(entry.data + offset,
                       (std::size_t)std::min<std::uint64_t>(outputBlockSize, entry.uncompressedSize - offset)))
-                return writeFailed;
+                return problem(ProblemKind::notWritten);
         if (crc != entry.crc32)
-            return crcFailed;
+            return problem(ProblemKind::crcMismatch);
         return std::nullopt;
     }
 
     z_stream stream{};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
-        return std::string("could not be unpacked (out of memory)");
+        return problem(ProblemKind::outOfMemory);
     // One byte more than the entry's size is enough to tell that it inflates to more.
     std::vector<std::uint8_t> block(
         entry.uncompressedSize < outputBlockSize ? (std::size_t)entry.uncompressedSize + 1 : outputBlockSize);
     const std::uint8_t* input = entry.data;
     std::uint64_t inputLeft = entry.compressedSize;
 
-    std::optional<std::string> failure;
+    std::optional<ProblemKind> failure;
     int status = Z_OK;
     while (!failure && status != Z_STREAM_END)
     {
@@ -538,22 +621,22 @@ std::optional<std::string> unpackEntryData(const Entry& entry, const DataSink& s
         const std::size_t count = block.size() - stream.avail_out;
         // Z_BUF_ERROR here means the input ran out before the end of the deflate stream.
         if (status != Z_OK && status != Z_STREAM_END)
-            failure = "is damaged (its deflated data is broken or cut short)";
+            failure = ProblemKind::deflatedDataBroken;
         else if (produced + count > entry.uncompressedSize)
-            failure = "is damaged (it inflates to more than its size)";
+            failure = ProblemKind::inflatesToMore;
         else if (!emit(block.data(), count))
-            failure = writeFailed;
+            failure = ProblemKind::notWritten;
     }
     const bool consumedAll = stream.avail_in == 0 && inputLeft == 0;
     inflateEnd(&stream);
     if (failure)
-        return failure;
+        return problem(*failure);
     if (produced != entry.uncompressedSize)
-        return std::string("is damaged (it inflates to less than its size)");
+        return problem(ProblemKind::inflatesToLess);
     if (!consumedAll)
-        return std::string("is damaged (its deflated data ends before its compressed size)");
+        return problem(ProblemKind::deflatedDataEndsEarly);
     if (crc != entry.crc32)
-        return crcFailed;
+        return problem(ProblemKind::crcMismatch);
     return std::nullopt;
 }
 
@@ -572,7 +655,7 @@ std::vector<Problem> checkBundleArchive(const void* archive, std::size_t size, c
     };
     for (const auto& entry : directory.entries)
         if (auto problem = unpackEntryData(entry, discard))
-            problems.push_back({entry.name, *problem});
+            problems.push_back(std::move(*problem));
     return problems;
 }
 } // namespace formats::zip

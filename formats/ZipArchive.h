@@ -26,13 +26,66 @@ struct Entry
     std::uint16_t dosDate = 0;
 };
 
-// What is wrong with an archive: a reason that reads after the entry's name ("entry
-// 'a\b' is encrypted"), or after the archive's name when no single entry is at fault.
+// What can be wrong with an archive. Structure faults concern the whole archive; the
+// others one entry. The build's messages and the fuzz targets tell them apart by kind.
+enum class ProblemKind
+{
+    // the archive's structure
+    noData,
+    noEndRecord,
+    noEntries,
+    directoryRecordMissing,  // detail: the record's number, from 1
+    directoryRecordOverruns, // detail: the record's number, from 1
+    directoryHoldsMore,
+    // one entry's record
+    extraFieldMalformed,
+    encrypted,
+    unsupportedMethod, // detail: the method's number
+    symbolicLink,
+    specialFile, // detail: the Unix file type
+    folderMarkedAsFile,
+    fileMarkedAsFolder,
+    storedSizesDisagree,
+    folderWithData,
+    localHeaderOutside,
+    localHeaderMismatch,
+    dataPastEntries,
+    dataOverlaps, // detail: the other entry's name
+                  // one entry's name
+    emptyName,
+    nameNotUtf8,
+    nulInName,
+    driveLetter,
+    absolutePath,
+    dotDotPart,
+    notTheBundleFile,    // detail: the bundle's name
+    outsideBundleFolder, // detail: the bundle's name
+    emptyOrDotPart,
+    partEndsInDotOrSpace,
+    nameWindowsRefuses,    // detail: why, as the Windows name rule says it
+    fileWhereFolderNeeded, // detail: the entry that needs the folder
+    samePathAsAnother,     // detail: the other entry's name
+    folderWhereFileIs,     // detail: the entry that is a file
+                       // one entry's data
+    notWritten,
+    outOfMemory,
+    deflatedDataBroken,
+    inflatesToMore,
+    inflatesToLess,
+    deflatedDataEndsEarly,
+    crcMismatch,
+};
+
+// One thing wrong with an archive, as a value. `describe()` words it as the build prints
+// it: the reason after the entry's name ("entry 'a\b' is encrypted"), or alone when no
+// single entry is at fault.
 struct Problem
 {
+    ProblemKind kind;
     std::optional<std::string> entry; // nothing when the fault is the archive's structure
-    std::string reason;
+    std::string detail;               // see ProblemKind; empty for most kinds
 
+    std::string reason() const;
     std::string describe() const;
 };
 
@@ -60,13 +113,13 @@ enum class BundleKind
 Directory readDirectory(const void* archive, std::size_t size);
 
 // The entry's path below the bundle `bundleName` as name parts (none for the bundle
-// itself), or why it has none: it lies outside the bundle, or some part is a name that
+// itself), or the problem that it has none: it lies outside the bundle, or some part is a name that
 // Windows cannot hold (a device name, a reserved character, a control character, an
 // empty part, ".", "..", a trailing dot or space, more than 255 characters).
 struct EntryPath
 {
     std::vector<std::string> parts;
-    std::optional<std::string> problem;
+    std::optional<Problem> problem;
 };
 EntryPath getEntryPath(const std::string& name, bool isFolder, const std::string& bundleName,
                        BundleKind kind = BundleKind::either);
@@ -83,10 +136,10 @@ Layout getBundleLayout(const std::vector<Entry>& entries, const std::string& bun
 
 // Unpacks an entry's data block by block into `sink`, checking that it inflates to
 // exactly its size, uses exactly its compressed bytes and matches its CRC-32. Nothing
-// when all is well; otherwise why not. A sink that returns false stops the unpacking with
-// the reason "could not be written".
+// when all is well; otherwise the problem. A sink that returns false stops the unpacking
+// with the problem `notWritten`.
 using DataSink = std::function<bool(const std::uint8_t* data, std::size_t size)>;
-std::optional<std::string> unpackEntryData(const Entry& entry, const DataSink& sink);
+std::optional<Problem> unpackEntryData(const Entry& entry, const DataSink& sink);
 
 // The whole rule without writing anything: structure, layout and every entry's data.
 // Empty when the archive installs as a bundle of `bundleName`.

@@ -43,8 +43,12 @@ ExtractionResult writeFileEntry(const formats::zip::Entry& entry, const juce::Fi
             writeError = created.writer->write(data, size);
             return !writeError;
         };
-        if (formats::zip::unpackEntryData(entry, write))
-            return {!writeError, std::move(writeError)};
+        if (auto problem = formats::zip::unpackEntryData(entry, write))
+        {
+            if (problem->kind == formats::zip::ProblemKind::notWritten)
+                return {false, std::move(writeError)};
+            return {true, {}};
+        }
     }
     const auto time = parseDosTime(entry.dosTime, entry.dosDate);
     if (time.toMilliseconds() != 0)

@@ -1,6 +1,8 @@
 // The build's archive check (vx_check_archives, run as the build runs it) and the
 // installer's extraction judge every archive alike, and what the installer writes is what
 // Info-ZIP unzip extracts from the same file.
+#include "catalogue/FormatTable.h"
+#include "formats/ZipArchive.h"
 #include "install/ZipExtraction.h"
 #include "support/EntryNameCases.h"
 #include "support/TreeSnapshot.h"
@@ -10,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 using namespace testing_support;
 
@@ -33,9 +36,13 @@ ProcessRun runProcess(const juce::StringArray& arguments)
     return run;
 }
 
-const char* formatKey(const juce::String& bundleName)
+// The catalogue's facts about the format whose bundle this is.
+const catalogue::FormatFacts& formatOf(const juce::String& bundleName)
 {
-    return bundleName.endsWith(".clap") ? "clap" : bundleName.endsWith(".vst3") ? "vst3" : "aax";
+    for (const auto& format : catalogue::formatTable)
+        if (bundleName == juce::String(catalogue::productName) + format.extension)
+            return format;
+    throw std::invalid_argument(bundleName.toStdString());
 }
 
 class ArchiveCheck : public ::testing::Test
@@ -58,8 +65,8 @@ protected:
     Verdicts judge(const juce::File& archive, const juce::String& bundleName)
     {
         Verdicts verdicts;
-        verdicts.build = runProcess(
-            {VX_CHECK_ARCHIVES_TOOL, juce::String(formatKey(bundleName)) + "=" + archive.getFullPathName()});
+        verdicts.build = runProcess({VX_CHECK_ARCHIVES_TOOL, juce::String(formatOf(bundleName).key) + "=" +
+                                                                 archive.getFullPathName()});
         juce::MemoryBlock bytes;
         archive.loadFileAsData(bytes);
         const auto installed = root.getChildFile("installed");
@@ -165,8 +172,10 @@ TEST_F(ArchiveCheck, BuildAndInstallerAgreeOnEveryArchive)
         const char* what;
         juce::MemoryBlock zip;
         const char* bundle;
-        const char* named; // the entry the build's message names; nullptr when accepted
+        const char* named;                   // the entry the build's message names; nullptr when accepted
+        formats::zip::ProblemKind kind = {}; // the problem the rule finds with that entry
     };
+    using Kind = formats::zip::ProblemKind;
     const std::vector<Case> cases = {
         {"the product layout", makeZip(good), "Ostrand.vst3", nullptr},
         {"data descriptors", variant([](auto& e) { e.dataDescriptor = true; }), "Ostrand.vst3", nullptr},
@@ -187,27 +196,27 @@ TEST_F(ArchiveCheck, BuildAndInstallerAgreeOnEveryArchive)
         {"the AAX bundle", makeZip(bundleEntries(2)), "Ostrand.aaxplugin", nullptr},
 
         {"a symbolic link", variant([](auto& e) { e.unixMode = e.name.back() == '\\' ? 040755 : 0120777; }),
-         "Ostrand.vst3", "Ostrand.vst3\\desktop.ini"},
+         "Ostrand.vst3", "Ostrand.vst3\\desktop.ini", Kind::symbolicLink},
         {"a named pipe", variant([](auto& e) { e.unixMode = e.name.back() == '\\' ? 040755 : 010644; }),
-         "Ostrand.vst3", "Ostrand.vst3\\desktop.ini"},
+         "Ostrand.vst3", "Ostrand.vst3\\desktop.ini", Kind::specialFile},
         {"a wrong CRC-32", makeZip({{"Ostrand.vst3\\a", "abc", true, true}}), "Ostrand.vst3",
-         "Ostrand.vst3\\a"},
+         "Ostrand.vst3\\a", Kind::crcMismatch},
         {"an encrypted entry", patched(makeZip(good), moduleRecordFromEnd - 8, 1), "Ostrand.vst3",
-         "Ostrand.vst3\\Contents\\x86_64-win\\Ostrand.vst3"},
+         "Ostrand.vst3\\Contents\\x86_64-win\\Ostrand.vst3", Kind::encrypted},
         {"compression method 14", patched(makeZip(good), moduleRecordFromEnd - 10, 14), "Ostrand.vst3",
-         "Ostrand.vst3\\Contents\\x86_64-win\\Ostrand.vst3"},
+         "Ostrand.vst3\\Contents\\x86_64-win\\Ostrand.vst3", Kind::unsupportedMethod},
         {"a size larger than what inflates", patched(makeZip(good), moduleRecordFromEnd - 26, 0x7f),
-         "Ostrand.vst3", "Ostrand.vst3\\Contents\\x86_64-win\\Ostrand.vst3"},
+         "Ostrand.vst3", "Ostrand.vst3\\Contents\\x86_64-win\\Ostrand.vst3", Kind::inflatesToLess},
         {"data past the entries", patched(makeZip(good), moduleRecordFromEnd - 22, 0x7f), "Ostrand.vst3",
-         "Ostrand.vst3\\Contents\\x86_64-win\\Ostrand.vst3"},
-        {"overlapping data", overlappingEntries(), "Ostrand.vst3", "Ostrand.vst3\\b"},
+         "Ostrand.vst3\\Contents\\x86_64-win\\Ostrand.vst3", Kind::dataPastEntries},
+        {"overlapping data", overlappingEntries(), "Ostrand.vst3", "Ostrand.vst3\\b", Kind::dataOverlaps},
         {"the same file twice, letter case aside",
          makeZip({{"Ostrand.vst3\\Plugin.ico", "a"}, {"Ostrand.vst3\\plugin.ICO", "b"}}), "Ostrand.vst3",
-         "Ostrand.vst3\\plugin.ICO"},
+         "Ostrand.vst3\\plugin.ICO", Kind::samePathAsAnother},
         {"a file where a folder must be", makeZip({{"Ostrand.vst3\\a", "x"}, {"Ostrand.vst3\\a\\b", "y"}}),
-         "Ostrand.vst3", "Ostrand.vst3\\a\\b"},
+         "Ostrand.vst3", "Ostrand.vst3\\a\\b", Kind::folderWhereFileIs},
         {"a file beside the CLAP file", makeZip({{"Ostrand.clap", "MZ"}, {"Ostrand.clap\\x", "y"}}),
-         "Ostrand.clap", "Ostrand.clap\\x"},
+         "Ostrand.clap", "Ostrand.clap\\x", Kind::notTheBundleFile},
     };
 
     for (const auto& c : cases)
@@ -218,12 +227,24 @@ TEST_F(ArchiveCheck, BuildAndInstallerAgreeOnEveryArchive)
         EXPECT_EQ(verdicts.installed, accepted) << c.what;
         EXPECT_EQ(verdicts.build.exitCode, accepted ? 0 : 1) << c.what << "\n" << verdicts.build.output;
         if (accepted)
+        {
             EXPECT_EQ(snapshotTree(root.getChildFile("installed")), unzipped(archive)) << c.what;
-        else
-            EXPECT_TRUE(verdicts.build.output.contains("archive " + archive.getFullPathName() + ": entry '" +
-                                                       juce::String(c.named) + "'"))
-                << c.what << "\n"
-                << verdicts.build.output;
+            continue;
+        }
+        // The rule's value names the kind and the entry, and the build words it from them.
+        // The build holds each format to its bundle's shape.
+        const auto shape = formatOf(c.bundle).bundleIsFolder ? formats::zip::BundleKind::folder
+                                                             : formats::zip::BundleKind::file;
+        const auto problems =
+            formats::zip::checkBundleArchive(c.zip.getData(), c.zip.getSize(), c.bundle, shape);
+        const auto found =
+            std::find_if(problems.begin(), problems.end(),
+                         [&c](const auto& p) { return p.kind == c.kind && p.entry == c.named; });
+        ASSERT_NE(found, problems.end()) << c.what;
+        EXPECT_TRUE(verdicts.build.output.contains("archive " + archive.getFullPathName() + ": " +
+                                                   juce::String(found->describe())))
+            << c.what << "\n"
+            << verdicts.build.output;
     }
 
     // Without an end record there is no entry to name: the archive is.

@@ -52,8 +52,8 @@ void unpackInto(const formats::zip::Directory& directory, const formats::zip::La
                                                                          (std::streamsize)size);
                                                                return bool(out);
                                                            });
-        // The rule accepted this entry's data already.
-        if (problem)
+        // The rule accepted this entry's data already; only the writing may fail.
+        if (problem && problem->kind != formats::zip::ProblemKind::notWritten)
             std::abort();
     }
 }
