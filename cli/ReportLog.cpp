@@ -5,6 +5,7 @@
 #include "install/BundleTransaction.h"
 #include "install/InstallStatus.h"
 #include "platform/Platform.h"
+#include "texts/Sentences.h"
 #include "texts/TextTable.h"
 
 namespace cli
@@ -92,9 +93,8 @@ juce::String ReportLog::open(const juce::File& logFile)
     if (!platform::isAbsentFileOrLink(logFile))
         return texts::text(texts::TextId::logNotPlainFile);
     if (const auto problem = formats::windowsNameProblem(logFile.getFileName().toStdString()))
-        return texts::text(
-            texts::TextId::logRefusedName,
-            {{"name", logFile.getFileName()}, {"problem", juce::String::fromUTF8(problem->c_str())}});
+        return texts::text(texts::TextId::logRefusedName,
+                           {{"name", logFile.getFileName()}, {"problem", texts::nameProblemText(*problem)}});
     if (!logFile.isSymbolicLink() && logFile.existsAsFile() && !logFile.hasWriteAccess())
         return texts::text(texts::TextId::logReadOnly);
 

@@ -35,22 +35,59 @@ inline std::size_t utf16Length(const std::string& utf8)
     return length;
 }
 
+// Why Windows refuses a name whatever folder it is in.
+enum class NameProblemKind
+{
+    colon,             // read as a drive or a stream
+    controlCharacter,  // below U+0020
+    reservedCharacter, // one of <>"|?*
+    tooLong,           // more than 255 UTF-16 units
+    deviceName,        // CON, COM1, LPT¹ and the like, with any extension
+};
+
+struct NameProblem
+{
+    NameProblemKind kind;
+    char character = 0; // the reserved character, for `reservedCharacter`
+};
+
+// The name rule's own wording, for the build's messages, printed after a name: "has the
+// character '<' in its name, which Windows does not allow". The program's users read the
+// table of texts instead, which may be translated.
+inline std::string describeNameProblem(const NameProblem& problem)
+{
+    switch (problem.kind)
+    {
+    case NameProblemKind::colon:
+        return "has a ':' in its name, which Windows reads as a drive or a stream";
+    case NameProblemKind::controlCharacter:
+        return "has a control character in its name, which Windows does not allow";
+    case NameProblemKind::reservedCharacter:
+        return std::string("has the character '") + problem.character +
+               "' in its name, which Windows does not allow";
+    case NameProblemKind::tooLong:
+        return "has a name part longer than 255 characters, more than Windows allows";
+    case NameProblemKind::deviceName:
+        break;
+    }
+    return "has a name Windows takes for a device";
+}
+
 // Why Windows refuses a name (one part of a path, UTF-8) whatever folder it is in, or
 // nothing: a ':', a control character or one of <>"|?*, more than 255 characters, or a
-// device name. The phrase follows the name or "the entry ...".
-inline std::optional<std::string> windowsNameProblem(const std::string& part)
+// device name.
+inline std::optional<NameProblem> windowsNameProblem(const std::string& part)
 {
     if (part.find(':') != std::string::npos)
-        return "has a ':' in its name, which Windows reads as a drive or a stream";
+        return NameProblem{NameProblemKind::colon};
     for (unsigned char c : part)
         if (c < 0x20)
-            return "has a control character in its name, which Windows does not allow";
+            return NameProblem{NameProblemKind::controlCharacter};
     const auto reserved = part.find_first_of("<>\"|?*");
     if (reserved != std::string::npos)
-        return std::string("has the character '") + part[reserved] +
-               "' in its name, which Windows does not allow";
+        return NameProblem{NameProblemKind::reservedCharacter, part[reserved]};
     if (utf16Length(part) > 255)
-        return "has a name part longer than 255 characters, more than Windows allows";
+        return NameProblem{NameProblemKind::tooLong};
 
     // Windows takes these for devices, with any extension and trailing spaces.
     auto stem = part.substr(0, part.find('.'));
@@ -69,15 +106,22 @@ inline std::optional<std::string> windowsNameProblem(const std::string& part)
                    digit == "\xc2\xb2" || digit == "\xc2\xb3";
     }
     if (isDevice)
-        return "has a name Windows takes for a device";
+        return NameProblem{NameProblemKind::deviceName};
     return std::nullopt;
 }
 
+// The first part of a path that Windows refuses, and why.
+struct PathProblem
+{
+    std::string part;
+    NameProblem problem;
+};
+
 // Why Windows can have nothing at this absolute path (UTF-8): the first part below its
-// drive or share that Windows refuses, as "'x<y>' has the character ...". Nothing when every
-// part is a name Windows allows. "\\?\" and "\\.\" prefixes are understood; empty, "." and
+// drive or share that Windows refuses. Nothing when every part is a name Windows allows. "\\?\" and "\\.\"
+// prefixes are understood; empty, "." and
 // ".." parts are left to the path's normalisation.
-inline std::optional<std::string> windowsPathProblem(std::string path)
+inline std::optional<PathProblem> windowsPathProblem(std::string path)
 {
     for (auto& c : path)
         if (c == '/')
@@ -115,7 +159,7 @@ inline std::optional<std::string> windowsPathProblem(std::string path)
         if (part.empty() || part == "." || part == "..")
             continue;
         if (const auto problem = windowsNameProblem(part))
-            return "'" + part + "' " + *problem;
+            return PathProblem{part, *problem};
     }
     return std::nullopt;
 }

@@ -230,7 +230,7 @@ std::optional<Problem> namePartProblem(const std::string& name, const std::strin
     if (part.back() == '.' || part.back() == ' ')
         return Problem{ProblemKind::partEndsInDotOrSpace, name, {}};
     if (auto refused = formats::windowsNameProblem(part))
-        return Problem{ProblemKind::nameWindowsRefuses, name, std::move(*refused)};
+        return Problem{ProblemKind::nameWindowsRefuses, name, formats::describeNameProblem(*refused)};
     return std::nullopt;
 }
 

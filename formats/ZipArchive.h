@@ -66,7 +66,7 @@ enum class ProblemKind
     fileWhereFolderNeeded, // detail: the entry that needs the folder
     samePathAsAnother,     // detail: the other entry's name
     folderWhereFileIs,     // detail: the entry that is a file
-                       // one entry's data
+                           // one entry's data
     notWritten,
     outOfMemory,
     deflatedDataBroken,

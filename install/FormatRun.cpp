@@ -51,7 +51,7 @@ FormatReport runFormat(const juce::File& bundle, bool uninstall, const ArchiveDa
     if (const auto problem = installFolderProblem(folder))
     {
         auto refused = failure(FailureReason::other, folder);
-        refused.refusedName = *problem;
+        refused.refusedName = problem;
         return refused;
     }
 

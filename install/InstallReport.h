@@ -1,7 +1,10 @@
 #pragma once
 
+#include "formats/WindowsPathText.h"
+
 #include <juce_core/juce_core.h>
 
+#include <optional>
 #include <vector>
 
 // What one install or uninstall run did, format by format, and why a format failed, as
@@ -44,9 +47,8 @@ struct FormatReport
     int systemErrorCode = 0;   // errno, or GetLastError on Windows; 0 when there was none
     juce::String systemError;  // the system's own text for it, for the log
     juce::StringArray holders; // programs named as holding the bundle open, if any
-    // A name in the install folder's path that Windows refuses, as the name rules word it
-    // ("'x<y>' has the character '<' in its name, ..."); empty otherwise.
-    juce::String refusedName;
+    // A name in the install folder's path that Windows refuses, and why.
+    std::optional<formats::PathProblem> refusedName;
 
     bool succeeded() const { return outcome != FormatOutcome::failed; }
     bool needsAttention() const

@@ -18,12 +18,9 @@ juce::File findBundle(const juce::File& installFolder, const juce::String& produ
 }
 } // namespace
 
-std::optional<juce::String> installFolderProblem(const juce::File& installFolder)
+std::optional<formats::PathProblem> installFolderProblem(const juce::File& installFolder)
 {
-    if (const auto problem =
-            formats::windowsPathProblem(platform::windowsPathOf(installFolder).toStdString()))
-        return juce::String::fromUTF8(problem->c_str());
-    return std::nullopt;
+    return formats::windowsPathProblem(platform::windowsPathOf(installFolder).toStdString());
 }
 
 juce::File getBundleFile(const juce::File& installFolder, const juce::String& productName, int formatIndex)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/WindowsPathText.h"
+
 #include <juce_core/juce_core.h>
 
 #include <optional>
@@ -10,9 +12,9 @@ namespace install
 {
 // The product's bundle of a format: the install folder's child named product name plus
 // the format's extension.
-// Why Windows can have no folder at the install folder's path, as the name rules word it:
-// "'x<y>' has the character '<' in its name, ...". Nothing when it can.
-std::optional<juce::String> installFolderProblem(const juce::File& installFolder);
+// Why Windows can have no folder at the install folder's path: the name it refuses, and
+// why. Nothing when it can.
+std::optional<formats::PathProblem> installFolderProblem(const juce::File& installFolder);
 
 juce::File getBundleFile(const juce::File& installFolder, const juce::String& productName, int formatIndex);
 

@@ -1204,7 +1204,7 @@ TEST_F(InstallEngine, EachFailureIsReportedWithItsReasonFromTheSystemError)
         // The system's words, or the name rule's for a name Windows refuses.
         if (c.reason != FailureReason::archiveDamaged && c.reason != FailureReason::noInstallFolder)
         {
-            EXPECT_TRUE(format.systemError.isNotEmpty() || format.refusedName.isNotEmpty());
+            EXPECT_TRUE(format.systemError.isNotEmpty() || format.refusedName.has_value());
         }
     }
 }

@@ -308,7 +308,12 @@ TEST(PlatformPaths, NamesWindowsRefusesAreFoundInAnyPartBelowTheRoot)
         {"\\\\server\\share\\q?\\CLAP", "'q?' has the character '?'"},
     };
     for (const auto& row : rows)
-        expectText(formats::windowsPathProblem(row.path), row.problem, row.path, true);
+    {
+        std::optional<std::string> worded;
+        if (const auto problem = formats::windowsPathProblem(row.path))
+            worded = "'" + problem->part + "' " + formats::describeNameProblem(problem->problem);
+        expectText(worded, row.problem, row.path, true);
+    }
 }
 
 // A path holding bytes that are not UTF-8 (a prefix, an environment value, a name in a

@@ -21,6 +21,14 @@ constexpr std::pair<install::FailureReason, TextId> sentences[] = {
     {install::FailureReason::otherInstaller, TextId::failedOtherInstaller},
 };
 
+constexpr std::pair<formats::NameProblemKind, TextId> nameProblems[] = {
+    {formats::NameProblemKind::colon, TextId::nameHasColon},
+    {formats::NameProblemKind::controlCharacter, TextId::nameHasControlCharacter},
+    {formats::NameProblemKind::reservedCharacter, TextId::nameHasReservedCharacter},
+    {formats::NameProblemKind::tooLong, TextId::nameTooLong},
+    {formats::NameProblemKind::deviceName, TextId::nameIsDevice},
+};
+
 TextId sentenceFor(install::FailureReason reason)
 {
     for (const auto& [failure, sentence] : sentences)
@@ -48,8 +56,10 @@ juce::String describeFormat(const install::FormatReport& format, const juce::Str
     const auto blocking = format.path.getFileName().isNotEmpty() ? "\"" + format.path.getFileName() + "\""
                                                                  : text(TextId::aFile);
     auto why = format.systemError;
-    if (format.refusedName.isNotEmpty())
-        why = text(TextId::installFolderRefused, {{"problem", format.refusedName}});
+    if (format.refusedName)
+        why = text(TextId::installFolderRefused,
+                   {{"name", juce::String::fromUTF8(format.refusedName->part.c_str())},
+                    {"problem", nameProblemText(format.refusedName->problem)}});
     const auto system = why.isNotEmpty() ? " (" + why + ")" : juce::String();
     return text(sentence,
                 {{"format", name.isNotEmpty() ? name : text(TextId::aFormat)},
@@ -76,5 +86,12 @@ juce::String installStatusText(bool installed, const juce::String& versionText)
     if (versionText.isEmpty())
         return text(TextId::statusInstalled);
     return text(TextId::statusInstalledVersion, {{"version", versionText}});
+}
+juce::String nameProblemText(const formats::NameProblem& problem)
+{
+    for (const auto& [kind, id] : nameProblems)
+        if (kind == problem.kind)
+            return text(id, {{"character", juce::String::charToString((juce::juce_wchar)problem.character)}});
+    return text(TextId::nameIsDevice);
 }
 } // namespace texts

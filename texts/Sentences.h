@@ -17,6 +17,10 @@ juce::String describeFormat(const install::FormatReport& format, const juce::Str
 // The sentences of every format that needs attention, on one line; empty when none does.
 juce::String describeProblems(const install::InstallReport& report, const juce::String& productName);
 
+// Why Windows refuses a name, to follow the name: "has the character '<' in its name, which
+// Windows does not allow".
+juce::String nameProblemText(const formats::NameProblem& problem);
+
 // A format row's status: "NOT INSTALLED", "v" + version + " INSTALLED", or "INSTALLED".
 juce::String installStatusText(bool installed, const juce::String& versionText);
 } // namespace texts
