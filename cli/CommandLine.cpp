@@ -3,6 +3,7 @@
 #include "catalogue/Formats.h"
 #include "catalogue/Product.h"
 #include "cli/ReportLog.h"
+#include "install/BundleVerification.h"
 #include "install/InstallEngine.h"
 #include "install/InstallLocations.h"
 #include "install/InstallSettings.h"
@@ -11,6 +12,7 @@
 #include "texts/Sentences.h"
 #include "texts/TextTable.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -37,29 +39,38 @@ struct OptionSpelling
 // whether it takes a value, and the action it asks for.
 enum class OptionRole
 {
-    action, // one of status, install, uninstall, help, version
+    action, // one of status, install, uninstall, verify, repair, help, version
     json,
     log
+};
+
+enum class OptionValue
+{
+    none,
+    required,
+    optional // the formats of verify and repair: all when left out
 };
 
 struct OptionSpec
 {
     const char* name;
     OptionRole role;
-    bool takesValue;
+    OptionValue value;
     CommandAction action;
     bool windowsOnly; // "/?" has no "--" spelling
 };
 
 constexpr OptionSpec optionTable[] = {
-    {"status", OptionRole::action, false, CommandAction::status, false},
-    {"install", OptionRole::action, true, CommandAction::install, false},
-    {"uninstall", OptionRole::action, true, CommandAction::uninstall, false},
-    {"help", OptionRole::action, false, CommandAction::help, false},
-    {"?", OptionRole::action, false, CommandAction::help, true},
-    {"version", OptionRole::action, false, CommandAction::version, false},
-    {"json", OptionRole::json, false, CommandAction::none, false},
-    {"log", OptionRole::log, true, CommandAction::none, false},
+    {"status", OptionRole::action, OptionValue::none, CommandAction::status, false},
+    {"install", OptionRole::action, OptionValue::required, CommandAction::install, false},
+    {"uninstall", OptionRole::action, OptionValue::required, CommandAction::uninstall, false},
+    {"verify", OptionRole::action, OptionValue::optional, CommandAction::verify, false},
+    {"repair", OptionRole::action, OptionValue::optional, CommandAction::repair, false},
+    {"help", OptionRole::action, OptionValue::none, CommandAction::help, false},
+    {"?", OptionRole::action, OptionValue::none, CommandAction::help, true},
+    {"version", OptionRole::action, OptionValue::none, CommandAction::version, false},
+    {"json", OptionRole::json, OptionValue::none, CommandAction::none, false},
+    {"log", OptionRole::log, OptionValue::required, CommandAction::none, false},
 };
 
 const OptionSpec* findOption(const juce::String& name)
@@ -184,6 +195,8 @@ struct FormatStatus
     std::vector<OtherCopy> otherCopies;
     bool requested = false;
     RunOutcome outcome;
+    std::optional<BundleCheck> check; // verify and repair: the bundle as it is after the run
+    bool repaired = false;
 };
 
 FormatStatus reportFormat(int format, const catalogue::PerFormat<juce::File>& installFolders,
@@ -208,9 +221,86 @@ juce::String windowsPath(const juce::File& file)
 // The action's name in the JSON report, which scripts read: never translated.
 juce::String actionName(CommandAction action)
 {
-    return action == CommandAction::install     ? "install"
-           : action == CommandAction::uninstall ? "uninstall"
-                                                : "status";
+    switch (action)
+    {
+    case CommandAction::install:
+        return "install";
+    case CommandAction::uninstall:
+        return "uninstall";
+    case CommandAction::verify:
+        return "verify";
+    case CommandAction::repair:
+        return "repair";
+    default:
+        return "status";
+    }
+}
+
+juce::String verificationName(BundleState state)
+{
+    return state == BundleState::intact    ? "intact"
+           : state == BundleState::changed ? "changed"
+                                           : "not installed";
+}
+
+// "a, b, c, d, e and 3 more": the first few names and a count of the rest.
+juce::String someNames(const juce::StringArray& names)
+{
+    constexpr int shown = 5;
+    juce::StringArray first(names);
+    first.removeRange(shown, first.size());
+    const auto list = first.joinIntoString(", ");
+    if (names.size() <= shown)
+        return list;
+    return texts::text(texts::TextId::cliNamesAndMore,
+                       {{"names", list}, {"count", juce::String(names.size() - shown)}});
+}
+
+juce::String checkText(const BundleCheck& check)
+{
+    juce::String text;
+    const std::pair<const juce::StringArray*, texts::TextId> lists[] = {
+        {&check.changedFiles, texts::TextId::cliChangedFiles},
+        {&check.missingFiles, texts::TextId::cliMissingFiles},
+        {&check.extraFiles, texts::TextId::cliExtraFiles},
+    };
+    for (const auto& [names, id] : lists)
+        if (!names->isEmpty())
+            text << "\n"
+                 << texts::text(id, {{"count", juce::String(names->size())}, {"names", someNames(*names)}});
+    return text;
+}
+
+// What the run did to a requested format, after its status.
+juce::String outcomeText(CommandAction action, const FormatStatus& format)
+{
+    using texts::TextId;
+    const bool intact = format.check && format.check->state == BundleState::intact;
+    const bool changed = format.check && format.check->state == BundleState::changed;
+    switch (action)
+    {
+    case CommandAction::install:
+    case CommandAction::uninstall:
+    {
+        const bool installing = action == CommandAction::install;
+        if (format.outcome.succeeded)
+            return texts::text(installing ? TextId::cliInstallSucceeded : TextId::cliUninstallSucceeded);
+        return texts::text(installing ? TextId::cliInstallFailed : TextId::cliUninstallFailed,
+                           {{"reason", format.outcome.reason}});
+    }
+    case CommandAction::repair:
+        if (!format.outcome.succeeded)
+            return texts::text(TextId::cliRepairFailed, {{"reason", format.outcome.reason}});
+        if (format.repaired)
+            return texts::text(TextId::cliRepaired);
+        [[fallthrough]];
+    case CommandAction::verify:
+        return intact    ? texts::text(TextId::cliIntact)
+               : changed ? texts::text(TextId::cliChanged)
+                         : juce::String();
+    default:
+        return {};
+    }
 }
 
 juce::String settingsStateText(SettingsLoad load)
@@ -257,16 +347,11 @@ juce::String reportText(const Report& report)
                             {{"format", catalogue::formatNames[format.format]}, {"status", status}});
         if (format.requested)
         {
-            const bool installing = report.action == CommandAction::install;
-            if (format.outcome.succeeded)
-                text << texts::text(installing ? texts::TextId::cliInstallSucceeded
-                                               : texts::TextId::cliUninstallSucceeded);
-            else
-                text << texts::text(installing ? texts::TextId::cliInstallFailed
-                                               : texts::TextId::cliUninstallFailed,
-                                    {{"reason", format.outcome.reason}});
+            text << outcomeText(report.action, format);
             if (format.outcome.message.isNotEmpty())
                 text << "\n  " << format.outcome.message;
+            if (format.check)
+                text << checkText(*format.check);
         }
         text << "\n";
         text << texts::text(texts::TextId::cliFolder, {{"path", windowsPath(format.folder)}}) << "\n";
@@ -317,7 +402,25 @@ juce::var reportJson(const Report& report)
             copies.add(copyEntry.get());
         }
         entry->setProperty("otherCopies", copies);
-        if (report.action != CommandAction::status)
+        if (format.check)
+        {
+            entry->setProperty("verification", verificationName(format.check->state));
+            const std::pair<const char*, const juce::StringArray*> lists[] = {
+                {"changedFiles", &format.check->changedFiles},
+                {"missingFiles", &format.check->missingFiles},
+                {"extraFiles", &format.check->extraFiles},
+            };
+            for (const auto& [name, names] : lists)
+            {
+                juce::Array<juce::var> values;
+                for (const auto& file : *names)
+                    values.add(file);
+                entry->setProperty(name, values);
+            }
+        }
+        if (report.action == CommandAction::repair)
+            entry->setProperty("repaired", format.repaired);
+        if (report.action != CommandAction::status && report.action != CommandAction::verify)
         {
             entry->setProperty("outcome", !format.requested          ? "not requested"
                                           : format.outcome.succeeded ? "succeeded"
@@ -372,7 +475,7 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
             return parsed;
         }
 
-        const bool takesValue = option->takesValue;
+        const bool takesValue = option->value != OptionValue::none;
         juce::String value;
         if (takesValue)
         {
@@ -380,6 +483,8 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
                 value = spelling.inlineValue;
             else if (i + 1 < arguments.size() && !looksLikeKnownOption(arguments[i + 1]))
                 value = arguments[++i];
+            else if (option->value == OptionValue::optional)
+                value = "all";
             if (value.trim().isEmpty())
             {
                 parsed.error =
@@ -499,24 +604,50 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
         report.settingsFile = getSettingsFile(locations.settingsFolder);
         report.settingsLoad = locations.settingsLoad;
 
+        const bool checks =
+            options.action == CommandAction::verify || options.action == CommandAction::repair;
+        const auto checkFormat = [&](int format)
+        {
+            return verifyBundle(findInstalledBundle(locations.installFolders[static_cast<size_t>(format)],
+                                                    productName, format),
+                                getFormatArchive(format));
+        };
+
+        // Install and uninstall run every requested format, repair only the changed ones,
+        // status and verify none.
+        auto toRun = options.formats;
+        if (options.action == CommandAction::status || options.action == CommandAction::verify)
+            toRun.fill(false);
+        if (options.action == CommandAction::repair)
+            for (int format = 0; format < catalogue::numFormats; ++format)
+                toRun[static_cast<size_t>(format)] = options.formats[static_cast<size_t>(format)] &&
+                                                     checkFormat(format).state == BundleState::changed;
         catalogue::PerFormat<RunOutcome> outcomes;
-        if (options.action != CommandAction::status)
-            outcomes = runFormats(options.formats, options.action == CommandAction::uninstall,
-                                  locations.installFolders, productName);
+        if (std::find(toRun.begin(), toRun.end(), true) != toRun.end())
+            outcomes = runFormats(toRun, options.action == CommandAction::uninstall, locations.installFolders,
+                                  productName);
 
         for (int format = 0; format < catalogue::numFormats; ++format)
         {
+            const auto index = static_cast<size_t>(format);
             auto entry =
                 reportFormat(format, locations.installFolders, productName, folders.hostSearchFolders);
-            if (options.action != CommandAction::status && options.formats[static_cast<size_t>(format)])
+            if (options.action != CommandAction::status && options.formats[index])
             {
                 entry.requested = true;
-                entry.outcome = outcomes[static_cast<size_t>(format)];
+                // A format that verify and repair leave alone has nothing that could fail.
+                if (toRun[index])
+                    entry.outcome = outcomes[index];
+                else
+                    entry.outcome.succeeded = true;
+                entry.repaired =
+                    options.action == CommandAction::repair && toRun[index] && entry.outcome.succeeded;
+                if (checks)
+                    entry.check = checkFormat(format);
                 if (!entry.outcome.succeeded)
-                {
-                    report.exitStatus = exitFormatFailed;
                     result.errors << catalogue::applicationName << ": " << entry.outcome.message << "\n";
-                }
+                if (!entry.outcome.succeeded || (entry.check && entry.check->state == BundleState::changed))
+                    report.exitStatus = exitFormatFailed;
             }
             report.formats.push_back(std::move(entry));
         }

@@ -23,6 +23,8 @@ enum class CommandAction
     status,
     install,
     uninstall,
+    verify, // each installed format against the embedded archive
+    repair, // reinstalls each installed format that verify finds changed
     help,
     version
 };
@@ -30,7 +32,7 @@ enum class CommandAction
 struct CommandOptions
 {
     CommandAction action = CommandAction::none;
-    catalogue::PerFormat<bool> formats{}; // for install and uninstall, by format index
+    catalogue::PerFormat<bool> formats{}; // for every action but status, by format index
     bool json = false;
     juce::String logPath; // as given; empty without --log
 };
@@ -43,7 +45,8 @@ struct ParsedCommandLine
 
 // Reads the arguments (without the program's name). Options are case-insensitive and
 // come in two spellings: "--install vst3,clap" / "--install=vst3,clap" and
-// "/install=vst3,clap" / "/install:vst3,clap" / "/install vst3,clap".
+// "/install=vst3,clap" / "/install:vst3,clap" / "/install vst3,clap". The formats of
+// --verify and --repair may be left out, meaning all.
 ParsedCommandLine parseCommandLine(const juce::StringArray& arguments);
 
 // The usage text, several lines ending in a line break.

@@ -6,21 +6,18 @@
 
 namespace install
 {
-namespace
+std::optional<formats::PathProblem> installFolderProblem(const juce::File& installFolder)
 {
-// The bundle as the Windows program finds it: on Linux also one spelled in another case.
+    return formats::windowsPathProblem(platform::windowsPathOf(installFolder).toStdString());
+}
+
 // None in a folder Windows cannot have: what this platform keeps there, Windows never sees.
-juce::File findBundle(const juce::File& installFolder, const juce::String& productName, int formatIndex)
+juce::File findInstalledBundle(const juce::File& installFolder, const juce::String& productName,
+                               int formatIndex)
 {
     if (installFolderProblem(installFolder))
         return {};
     return platform::findWindowsEntry(installFolder, productName + catalogue::formatExtensions[formatIndex]);
-}
-} // namespace
-
-std::optional<formats::PathProblem> installFolderProblem(const juce::File& installFolder)
-{
-    return formats::windowsPathProblem(platform::windowsPathOf(installFolder).toStdString());
 }
 
 juce::File getBundleFile(const juce::File& installFolder, const juce::String& productName, int formatIndex)
@@ -30,13 +27,13 @@ juce::File getBundleFile(const juce::File& installFolder, const juce::String& pr
 
 bool isFormatInstalled(const juce::File& installFolder, const juce::String& productName, int formatIndex)
 {
-    return findBundle(installFolder, productName, formatIndex).exists();
+    return findInstalledBundle(installFolder, productName, formatIndex).exists();
 }
 
 juce::File getVersionSourceFile(const juce::File& installFolder, const juce::String& productName,
                                 int formatIndex)
 {
-    const auto bundle = findBundle(installFolder, productName, formatIndex);
+    const auto bundle = findInstalledBundle(installFolder, productName, formatIndex);
     if (formatIndex < 0 || formatIndex >= catalogue::numFormats)
         return bundle;
     const auto& format = catalogue::formatTable[static_cast<size_t>(formatIndex)];

@@ -10,13 +10,18 @@
 // installed. Stateless: every call asks the file system anew.
 namespace install
 {
-// The product's bundle of a format: the install folder's child named product name plus
-// the format's extension.
 // Why Windows can have no folder at the install folder's path: the name it refuses, and
 // why. Nothing when it can.
 std::optional<formats::PathProblem> installFolderProblem(const juce::File& installFolder);
 
+// The product's bundle of a format: the install folder's child named product name plus
+// the format's extension.
 juce::File getBundleFile(const juce::File& installFolder, const juce::String& productName, int formatIndex);
+
+// The bundle as the Windows program finds it (on Linux also one spelled in another case),
+// or no file when there is none.
+juce::File findInstalledBundle(const juce::File& installFolder, const juce::String& productName,
+                               int formatIndex);
 
 // True when anything, file or folder, exists at the bundle path (as the Windows program
 // finds it: on Linux also under another case).

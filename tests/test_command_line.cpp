@@ -122,6 +122,30 @@ const std::vector<RunCase> runCases = {
      ""},
     {"uninstall all", true, {"/uninstall", "all"}, 0, {}, "AAX: not installed; uninstall succeeded", ""},
     {"uninstall nothing there", false, {"--uninstall", "vst3"}, 0, {}, "uninstall succeeded", ""},
+    {"verify all, formats left out",
+     true,
+     {"--verify"},
+     0,
+     {true, true, true},
+     "VST3: installed, version 1.2.0.0; intact",
+     ""},
+    {"verify, option after",
+     true,
+     {"--verify", "--json"},
+     0,
+     {true, true, true},
+     "\"verification\": \"intact\"",
+     ""},
+    {"verify not installed", false, {"/verify=clap"}, 0, {}, "CLAP: not installed\n", ""},
+    {"repair nothing changed",
+     true,
+     {"/repair"},
+     0,
+     {true, true, true},
+     "AAX: installed, version 1.2.0.0; intact",
+     ""},
+    {"repair not installed", false, {"--repair", "vst3"}, 0, {}, "VST3: not installed\n", ""},
+    {"repair bad format", true, {"--repair=vst2"}, 2, {true, true, true}, "", "unknown format 'vst2'"},
     {"help", false, {"--help"}, 0, {}, "usage: vx_installer", ""},
     {"help, Windows", false, {"/?"}, 0, {}, "Exit status: 0 done", ""},
     {"version", false, {"--VERSION"}, 0, {}, "vx_installer " VX_INSTALLER_VERSION " (Ostrand 1.2.0)", ""},
@@ -261,6 +285,72 @@ TEST_F(CommandLine, ArgumentListsGiveTheirExitStatusFilesAndReport)
             }
         }
     }
+}
+
+// Verify names what differs from the archive; repair reinstalls only the formats that
+// differ, and leaves the others' files as they are.
+TEST_F(CommandLine, VerifyNamesWhatChangedAndRepairMendsOnlyThat)
+{
+    ASSERT_EQ(run({"--install", "all"}).exitStatus, 0);
+    const auto vst3 = prefix.driveC().getChildFile(bundlePaths[0]);
+    const auto clap = prefix.driveC().getChildFile(bundlePaths[1]);
+    const auto aax = prefix.driveC().getChildFile(bundlePaths[2]);
+
+    // One byte of the VST3 module changed, a file of the AAX bundle removed, a file added.
+    const auto module = vst3.getChildFile("Contents/x86_64-win/Ostrand.vst3");
+    {
+        juce::FileOutputStream out(module);
+        ASSERT_TRUE(out.openedOk() && out.setPosition(1000));
+        out.writeByte(0x5a);
+    }
+    ASSERT_TRUE(aax.getChildFile("desktop.ini").deleteFile());
+    ASSERT_TRUE(vst3.getChildFile("Contents/notes.txt").replaceWithText("mine"));
+
+    const auto verified = run({"--verify", "--json"});
+    EXPECT_EQ(verified.exitStatus, cli::exitFormatFailed);
+    juce::var report;
+    ASSERT_TRUE(juce::JSON::parse(verified.output, report).wasOk());
+    const auto formats = *report["formats"].getArray();
+    const auto list = [](const juce::var& names)
+    {
+        juce::StringArray all;
+        for (const auto& name : *names.getArray())
+            all.add(name.toString());
+        return all.joinIntoString("|");
+    };
+    EXPECT_EQ(formats[0]["verification"].toString(), "changed");
+    EXPECT_EQ(list(formats[0]["changedFiles"]), "Contents\\x86_64-win\\Ostrand.vst3");
+    EXPECT_EQ(list(formats[0]["extraFiles"]), "Contents\\notes.txt");
+    EXPECT_EQ(formats[1]["verification"].toString(), "intact");
+    EXPECT_EQ(formats[2]["verification"].toString(), "changed");
+    EXPECT_EQ(list(formats[2]["missingFiles"]), "desktop.ini");
+    EXPECT_EQ(list(formats[2]["changedFiles"]), "");
+
+    // An extra file alone is no change; the text report names the files too.
+    ASSERT_EQ(run({"--install", "aax"}).exitStatus, 0);
+    ASSERT_TRUE(aax.getChildFile("Contents/extra.bin").replaceWithText("mine"));
+    const auto text = run({"/verify=aax"});
+    EXPECT_EQ(text.exitStatus, 0);
+    EXPECT_TRUE(text.output.contains("AAX: installed, version 1.2.0.0; intact\n"
+                                     "  files the installer did not write (1): Contents\\extra.bin"))
+        << text.output;
+    EXPECT_TRUE(run({"/verify=vst3"})
+                    .output.contains("VST3: installed, version 1.2.0.0; changed\n"
+                                     "  changed files (1): Contents\\x86_64-win\\Ostrand.vst3"));
+
+    struct stat clapBefore = {};
+    ASSERT_EQ(stat(clap.getFullPathName().toRawUTF8(), &clapBefore), 0);
+    const auto repaired = run({"--repair"});
+    EXPECT_EQ(repaired.exitStatus, 0) << repaired.output << repaired.errors;
+    EXPECT_TRUE(repaired.output.contains("VST3: installed, version 1.2.0.0; repaired")) << repaired.output;
+    EXPECT_TRUE(repaired.output.contains("CLAP: installed, version 1.2.0.0; intact")) << repaired.output;
+    EXPECT_EQ(run({"--verify"}).exitStatus, 0);
+    // The intact format's file was neither rewritten nor replaced.
+    struct stat clapAfter = {};
+    ASSERT_EQ(stat(clap.getFullPathName().toRawUTF8(), &clapAfter), 0);
+    EXPECT_EQ(clapAfter.st_ino, clapBefore.st_ino);
+    EXPECT_EQ(clapAfter.st_ctim.tv_nsec, clapBefore.st_ctim.tv_nsec);
+    EXPECT_EQ(clapAfter.st_ctim.tv_sec, clapBefore.st_ctim.tv_sec);
 }
 
 TEST_F(CommandLine, TheLogHoldsTheSameReport)

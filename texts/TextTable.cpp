@@ -106,6 +106,14 @@ constexpr Entry table[] = {
     {TextId::cliInstallFailed, "cli.installFailed", "; install FAILED ({reason})"},
     {TextId::cliUninstallSucceeded, "cli.uninstallSucceeded", "; uninstall succeeded"},
     {TextId::cliUninstallFailed, "cli.uninstallFailed", "; uninstall FAILED ({reason})"},
+    {TextId::cliRepaired, "cli.repaired", "; repaired"},
+    {TextId::cliRepairFailed, "cli.repairFailed", "; repair FAILED ({reason})"},
+    {TextId::cliIntact, "cli.intact", "; intact"},
+    {TextId::cliChanged, "cli.changed", "; changed"},
+    {TextId::cliChangedFiles, "cli.changedFiles", "  changed files ({count}): {names}"},
+    {TextId::cliMissingFiles, "cli.missingFiles", "  missing files ({count}): {names}"},
+    {TextId::cliExtraFiles, "cli.extraFiles", "  files the installer did not write ({count}): {names}"},
+    {TextId::cliNamesAndMore, "cli.namesAndMore", "{names} and {count} more"},
     {TextId::cliSettingsFile, "cli.settingsFile", "Settings file: {path} ({state})"},
     {TextId::cliSettingsRead, "cli.settingsRead", "read"},
     {TextId::cliSettingsUnreadable, "cli.settingsUnreadable",
@@ -131,12 +139,18 @@ constexpr Entry table[] = {
     {TextId::cliNothingToDo, "cli.nothingToDo",
      "nothing to do: give --status, --install, --uninstall, --help or --version"},
     {TextId::cliUsage, "cli.usage",
-     "usage: vx_installer --status [--json] [--log FILE]\n       vx_installer --install FORMATS [--json] "
-     "[--log FILE]\n       vx_installer --uninstall FORMATS [--json] [--log FILE]\n       vx_installer "
-     "--help | --version\nFORMATS: vst3, clap, aax separated by commas, or all.\nWindows spellings: /status "
-     "/install=FORMATS /uninstall=FORMATS /json\n                   /log=FILE /? /version\nExit status: 0 "
-     "done, 1 a format failed, 2 usage error, 3 the log could not be written.\nWithout arguments the window "
-     "opens.\n"},
+     "usage: vx_installer --status [--json] [--log FILE]\n"
+     "       vx_installer --install FORMATS [--json] [--log FILE]\n"
+     "       vx_installer --uninstall FORMATS [--json] [--log FILE]\n"
+     "       vx_installer --verify [FORMATS] [--json] [--log FILE]\n"
+     "       vx_installer --repair [FORMATS] [--json] [--log FILE]\n"
+     "       vx_installer --help | --version\n"
+     "FORMATS: vst3, clap, aax separated by commas, or all (the default of --verify and --repair).\n"
+     "Windows spellings: /status /install=FORMATS /uninstall=FORMATS /verify[=FORMATS]\n"
+     "                   /repair[=FORMATS] /json /log=FILE /? /version\n"
+     "Exit status: 0 done, 1 a format failed or is not intact, 2 usage error, 3 the log could\n"
+     "not be written.\n"
+     "Without arguments the window opens.\n"},
     {TextId::cliCannotWriteLog, "cli.cannotWriteLog", "cannot write the log file '{path}': {problem}"},
     {TextId::cliLogNotWritten, "cli.logNotWritten",
      "the report could not be written to the log file '{path}' ({problem}); the file was left as it was"},
