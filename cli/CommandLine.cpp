@@ -8,6 +8,7 @@
 #include "install/InstallLocations.h"
 #include "install/InstallSettings.h"
 #include "install/InstallStatus.h"
+#include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "texts/Sentences.h"
 #include "texts/TextTable.h"
@@ -41,6 +42,7 @@ enum class OptionRole
 {
     action, // one of status, install, uninstall, verify, repair, help, version
     json,
+    ask,
     log
 };
 
@@ -70,6 +72,8 @@ constexpr OptionSpec optionTable[] = {
     {"?", OptionRole::action, OptionValue::none, CommandAction::help, true},
     {"version", OptionRole::action, OptionValue::none, CommandAction::version, false},
     {"json", OptionRole::json, OptionValue::none, CommandAction::none, false},
+    {"ask", OptionRole::ask, OptionValue::none, CommandAction::none, false},
+    {"remove-copy-after", OptionRole::action, OptionValue::required, CommandAction::removeCopy, false},
     {"log", OptionRole::log, OptionValue::required, CommandAction::none, false},
 };
 
@@ -324,6 +328,8 @@ struct Report
     CommandAction action = CommandAction::status;
     juce::File settingsFile;
     SettingsLoad settingsLoad = SettingsLoad::notWritten;
+    RegistrationResult registration;
+    juce::String registeredVersion;
     std::vector<FormatStatus> formats;
     int exitStatus = exitSucceeded;
 };
@@ -336,6 +342,13 @@ juce::String reportText(const Report& report)
     text << texts::text(texts::TextId::cliSettingsFile, {{"path", windowsPath(report.settingsFile)},
                                                          {"state", settingsStateText(report.settingsLoad)}})
          << "\n";
+    const auto registration =
+        report.registration.error
+            ? texts::text(texts::TextId::cliRegistrationFailed, {{"problem", report.registration.error.text}})
+        : report.registration.registered
+            ? texts::text(texts::TextId::cliRegistered, {{"version", report.registeredVersion}})
+            : texts::text(texts::TextId::cliNotRegistered);
+    text << texts::text(texts::TextId::cliRegistration, {{"state", registration}}) << "\n";
     for (const auto& format : report.formats)
     {
         const auto status =
@@ -383,6 +396,12 @@ juce::var reportJson(const Report& report)
     settings->setProperty("read", report.settingsLoad == SettingsLoad::read);
     settings->setProperty("written", report.settingsLoad == SettingsLoad::written);
     root->setProperty("settings", settings.get());
+
+    juce::DynamicObject::Ptr registration = new juce::DynamicObject();
+    registration->setProperty("registered", report.registration.registered);
+    registration->setProperty("version", report.registeredVersion);
+    registration->setProperty("error", report.registration.error.text);
+    root->setProperty("registration", registration.get());
 
     juce::Array<juce::var> formats;
     for (const auto& format : report.formats)
@@ -444,6 +463,32 @@ juce::File fileFromArgument(const juce::String& path, const juce::File& workingD
     return workingDirectory.getChildFile(path);
 }
 
+juce::String uninstallTitle()
+{
+    return texts::text(texts::TextId::askUninstallTitle,
+                       {{"product", catalogue::displayProductName(catalogue::productName)}});
+}
+
+// The question before an uninstall from Windows' Apps & Features, naming the installed
+// formats; asked before anything is loaded or made, so that No changes nothing. With
+// nothing installed there is nothing to ask: the run still clears the entry.
+bool confirmUninstall(const CommandLineFolders& folders)
+{
+    auto installFolders = folders.defaultInstallFolders;
+    peekInstallSettings(folders.commonApplicationDataFolder.getChildFile(catalogue::makerFolderName),
+                        installFolders);
+    const auto productName = catalogue::displayProductName(catalogue::productName);
+    juce::StringArray installed;
+    for (int format = 0; format < catalogue::numFormats; ++format)
+        if (isFormatInstalled(installFolders[static_cast<size_t>(format)], productName, format))
+            installed.add(catalogue::formatNames[format]);
+    if (installed.isEmpty() || !folders.ask)
+        return true;
+    return folders.ask(uninstallTitle(),
+                       texts::text(texts::TextId::askUninstallQuestion,
+                                   {{"product", productName}, {"formats", installed.joinIntoString(", ")}}));
+}
+
 CommandLineResult usageError(const juce::String& message)
 {
     CommandLineResult result;
@@ -503,6 +548,11 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
             options.json = true;
             continue;
         }
+        if (option->role == OptionRole::ask)
+        {
+            options.ask = true;
+            continue;
+        }
         if (option->role == OptionRole::log)
         {
             if (logGiven)
@@ -522,7 +572,17 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
             return parsed;
         }
         options.action = option->action;
-        if (takesValue)
+        if (options.action == CommandAction::removeCopy)
+        {
+            const auto id = value.trim();
+            if (!id.containsOnly("0123456789") || id.length() > 10 || id.getLargeIntValue() > 0xffffffffLL)
+            {
+                parsed.error = texts::text(texts::TextId::cliUnexpectedArgument, {{"argument", value}});
+                return parsed;
+            }
+            options.copyProcessId = (juce::uint32)id.getLargeIntValue();
+        }
+        else if (takesValue)
         {
             parsed.error = parseFormatList(value, options.formats);
             if (parsed.error.isNotEmpty())
@@ -532,6 +592,8 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
 
     if (options.action == CommandAction::none)
         parsed.error = texts::text(texts::TextId::cliNothingToDo);
+    else if (options.ask && options.action != CommandAction::uninstall)
+        parsed.error = texts::text(texts::TextId::cliAskNeedsUninstall);
     return parsed;
 }
 
@@ -547,6 +609,9 @@ CommandLineFolders systemCommandLineFolders()
     folders.defaultInstallFolders = defaultInstallFolders();
     folders.hostSearchFolders = systemHostSearchFolders();
     folders.workingDirectory = juce::File::getCurrentWorkingDirectory();
+    folders.registration = install::systemRegistrationTarget();
+    folders.ask = platform::askToConfirm;
+    folders.tell = platform::showNotice;
     return folders;
 }
 
@@ -593,6 +658,19 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
         result.output << catalogue::applicationName << " " << catalogue::installerVersion << " ("
                       << catalogue::productName << " " << catalogue::productVersion << ")\n";
     }
+    else if (options.action == CommandAction::removeCopy)
+    {
+        // Only what no entry refers to any more, and only once the copy has exited.
+        platform::waitForProcessExit(options.copyProcessId, 60000);
+        removeUnregisteredCopy(folders.registration);
+    }
+    else if (options.ask && !confirmUninstall(folders))
+    {
+        result.exitStatus = exitFormatFailed;
+        result.errors << catalogue::applicationName << ": "
+                      << texts::text(texts::TextId::cliUninstallCancelled) << "\n";
+        return result;
+    }
     else
     {
         const auto locations =
@@ -623,9 +701,26 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
                 toRun[static_cast<size_t>(format)] = options.formats[static_cast<size_t>(format)] &&
                                                      checkFormat(format).state == BundleState::changed;
         catalogue::PerFormat<RunOutcome> outcomes;
-        if (std::find(toRun.begin(), toRun.end(), true) != toRun.end())
+        const bool runs = std::find(toRun.begin(), toRun.end(), true) != toRun.end();
+        if (runs)
             outcomes = runFormats(toRun, options.action == CommandAction::uninstall, locations.installFolders,
                                   productName);
+
+        // Windows' entry follows every run that may have changed a bundle; a failure to
+        // write it is reported, and fails nothing.
+        if (runs)
+            report.registration =
+                updateRegistration(locations.installFolders, productName, folders.registration);
+        else
+            report.registration.registered =
+                folders.registration.readVersion && folders.registration.readVersion().has_value();
+        if (report.registration.registered && folders.registration.readVersion)
+            report.registeredVersion = folders.registration.readVersion().value_or(juce::String());
+        if (report.registration.error)
+            result.errors << catalogue::applicationName << ": "
+                          << texts::text(texts::TextId::cliRegistrationFailedLine,
+                                         {{"problem", report.registration.error.text}})
+                          << "\n";
 
         for (int format = 0; format < catalogue::numFormats; ++format)
         {
@@ -654,6 +749,19 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
 
         result.exitStatus = report.exitStatus;
         result.output = options.json ? juce::JSON::toString(reportJson(report)) + "\n" : reportText(report);
+
+        if (options.ask && folders.tell)
+        {
+            juce::StringArray problems;
+            for (const auto& format : report.formats)
+                if (format.requested && !format.outcome.succeeded)
+                    problems.add(format.outcome.message);
+            folders.tell(uninstallTitle(),
+                         problems.isEmpty()
+                             ? texts::text(texts::TextId::uninstallDone, {{"product", productName}})
+                             : problems.joinIntoString(" "),
+                         !problems.isEmpty());
+        }
     }
 
     if (options.logPath.isNotEmpty())

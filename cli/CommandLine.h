@@ -2,10 +2,12 @@
 
 #include "catalogue/FormatTable.h"
 #include "install/OtherCopies.h"
+#include "install/Registration.h"
 
 #include <juce_core/juce_core.h>
 
 #include <array>
+#include <functional>
 
 // The program without its window: status, install and uninstall from the command line,
 // through the same settings load, status rule and engine as the window.
@@ -26,7 +28,8 @@ enum class CommandAction
     verify, // each installed format against the embedded archive
     repair, // reinstalls each installed format that verify finds changed
     help,
-    version
+    version,
+    removeCopy // internal: the helper that removes the installer's copy after the copy exits
 };
 
 struct CommandOptions
@@ -34,7 +37,9 @@ struct CommandOptions
     CommandAction action = CommandAction::none;
     catalogue::PerFormat<bool> formats{}; // for every action but status, by format index
     bool json = false;
-    juce::String logPath; // as given; empty without --log
+    bool ask = false;               // uninstall: ask first and tell the outcome in message boxes
+    juce::String logPath;           // as given; empty without --log
+    juce::uint32 copyProcessId = 0; // removeCopy: the process to wait for
 };
 
 struct ParsedCommandLine
@@ -59,6 +64,11 @@ struct CommandLineFolders
     catalogue::PerFormat<juce::File> defaultInstallFolders;
     install::HostSearchFolders hostSearchFolders;
     juce::File workingDirectory; // for a relative --log path
+    // Windows' uninstall entry and the installer's copy (only read on Linux).
+    install::RegistrationTarget registration;
+    // The message boxes of --ask: a question (true when confirmed) and a notice.
+    std::function<bool(const juce::String& title, const juce::String& question)> ask;
+    std::function<void(const juce::String& title, const juce::String& message, bool problem)> tell;
 };
 
 // The folders of this machine and process.

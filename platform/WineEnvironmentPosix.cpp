@@ -80,4 +80,12 @@ juce::String windowsTemporaryPath()
     }
     return userProfilePath() + "\\Temp";
 }
+
+std::optional<juce::String> machineRegistryString(const juce::String& keyPath, const juce::String& name)
+{
+    const auto value = findWineRegistryString(registryFileText("system.reg"), keyPath, name);
+    if (!value)
+        return std::nullopt;
+    return value->text;
+}
 } // namespace platform

@@ -2,6 +2,7 @@
 #include "cli/CommandLine.h"
 #include "install/InstallLocations.h"
 #include "install/OtherCopies.h"
+#include "install/Registration.h"
 #include "platform/Platform.h"
 #include "support/PeFixtures.h"
 #include "support/TestEnvironment.h"
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <vector>
@@ -34,6 +36,16 @@ std::map<juce::String, juce::int64> snapshotTree(const juce::File& root)
     for (const auto& item : root.findChildFiles(juce::File::findFilesAndDirectories, true))
         tree[item.getRelativePathFrom(root)] = item.isDirectory() ? -1 : item.getSize();
     return tree;
+}
+
+juce::int64 snapshotSize(const juce::File& bundle)
+{
+    if (!bundle.isDirectory())
+        return bundle.getSize();
+    juce::int64 total = 0;
+    for (const auto& file : bundle.findChildFiles(juce::File::findFiles, true))
+        total += file.getSize();
+    return total;
 }
 
 // A fresh prefix with the maker's folder, and the folders a run reads, all inside it.
@@ -146,6 +158,20 @@ const std::vector<RunCase> runCases = {
      ""},
     {"repair not installed", false, {"--repair", "vst3"}, 0, {}, "VST3: not installed\n", ""},
     {"repair bad format", true, {"--repair=vst2"}, 2, {true, true, true}, "", "unknown format 'vst2'"},
+    {"ask without uninstall",
+     true,
+     {"--install", "all", "--ask"},
+     2,
+     {true, true, true},
+     "",
+     "--ask goes with --uninstall only"},
+    {"remove copy after no process",
+     false,
+     {"--remove-copy-after=x1"},
+     2,
+     {},
+     "",
+     "unexpected argument 'x1'"},
     {"help", false, {"--help"}, 0, {}, "usage: vx_installer", ""},
     {"help, Windows", false, {"/?"}, 0, {}, "Exit status: 0 done", ""},
     {"version", false, {"--VERSION"}, 0, {}, "vx_installer " VX_INSTALLER_VERSION " (Ostrand 1.2.0)", ""},
@@ -351,6 +377,151 @@ TEST_F(CommandLine, VerifyNamesWhatChangedAndRepairMendsOnlyThat)
     EXPECT_EQ(clapAfter.st_ino, clapBefore.st_ino);
     EXPECT_EQ(clapAfter.st_ctim.tv_nsec, clapBefore.st_ctim.tv_nsec);
     EXPECT_EQ(clapAfter.st_ctim.tv_sec, clapBefore.st_ctim.tv_sec);
+}
+
+// Windows' uninstall entry, kept in memory: what the Windows program writes to the registry.
+struct FakeRegistry
+{
+    std::optional<std::map<juce::String, juce::String>> entry;
+    int writeError = 0;
+
+    install::RegistrationTarget target(const juce::File& copyFolder, const juce::File& program)
+    {
+        install::RegistrationTarget target;
+        target.copyFolder = copyFolder;
+        target.runningProgram = program;
+        target.readVersion = [this]() -> std::optional<juce::String>
+        {
+            if (!entry)
+                return std::nullopt;
+            return (*entry)["DisplayVersion"];
+        };
+        target.writeEntry = [this](const std::vector<platform::RegistryValue>& values)
+        {
+            if (writeError != 0)
+                return writeError;
+            entry.emplace();
+            for (const auto& value : values)
+                (*entry)[value.name] = value.number ? juce::String(*value.number) : value.text;
+            return 0;
+        };
+        target.deleteEntry = [this]
+        {
+            entry.reset();
+            return 0;
+        };
+        return target;
+    }
+};
+
+// Every run that changes a bundle brings the entry and the installer's copy in line with
+// what is installed; the maker's folder stays while it holds another product's copy.
+TEST_F(CommandLine, TheUninstallEntryAndTheCopyFollowTheInstalledFormats)
+{
+    const auto program = prefix.folder.getChildFile("downloads/vx_installer.exe");
+    ASSERT_TRUE(program.getParentDirectory().createDirectory().wasOk());
+    ASSERT_TRUE(program.replaceWithText("the installer's bytes"));
+    const auto makerFolder = prefix.driveC().getChildFile("Program Files/Audio Tarvosk");
+    const auto copy = makerFolder.getChildFile("Ostrand/vx_installer.exe");
+    ASSERT_TRUE(makerFolder.getChildFile("Other/other.exe").create().wasOk());
+    FakeRegistry registry;
+    folders.registration = registry.target(makerFolder.getChildFile("Ostrand"), program);
+
+    EXPECT_TRUE(run({"--status"}).output.contains("Windows uninstall entry: not registered\n"));
+    ASSERT_EQ(run({"--install", "vst3,aax"}).exitStatus, 0);
+    ASSERT_TRUE(registry.entry.has_value());
+    auto entry = *registry.entry;
+    EXPECT_EQ(entry["DisplayName"], "Ostrand");
+    EXPECT_EQ(entry["DisplayVersion"], "1.2.0");
+    EXPECT_EQ(entry["InstalledFormats"], "VST3, AAX");
+    EXPECT_EQ(entry["UninstallString"],
+              "\"C:\\Program Files\\Audio Tarvosk\\Ostrand\\vx_installer.exe\" /uninstall=all /ask");
+    EXPECT_EQ(entry["EstimatedSize"].getLargeIntValue(),
+              (snapshotSize(prefix.driveC().getChildFile(bundlePaths[0])) +
+               snapshotSize(prefix.driveC().getChildFile(bundlePaths[2])) + 1023) /
+                  1024);
+    EXPECT_EQ(copy.loadFileAsString(), "the installer's bytes");
+
+    juce::var status;
+    ASSERT_TRUE(juce::JSON::parse(run({"--status", "--json"}).output, status).wasOk());
+    EXPECT_TRUE((bool)status["registration"]["registered"]);
+    EXPECT_EQ(status["registration"]["version"].toString(), "1.2.0");
+    // Another installer registering replaces the copy.
+    ASSERT_TRUE(program.replaceWithText("a newer installer's bytes"));
+    ASSERT_EQ(run({"--uninstall", "vst3"}).exitStatus, 0);
+    EXPECT_EQ((*registry.entry)["InstalledFormats"], "AAX");
+    EXPECT_EQ(copy.loadFileAsString(), "a newer installer's bytes");
+
+    // The last format gone: the entry, the copy and the product's folder go; the maker's
+    // folder stays for the other product.
+    ASSERT_EQ(run({"--uninstall", "all"}).exitStatus, 0);
+    EXPECT_FALSE(registry.entry.has_value());
+    EXPECT_FALSE(copy.getParentDirectory().exists());
+    EXPECT_TRUE(makerFolder.getChildFile("Other/other.exe").existsAsFile());
+}
+
+// A registry that cannot be written fails nothing: the install stands, and the report and
+// the error stream say what is missing.
+TEST_F(CommandLine, AnUninstallEntryThatCannotBeWrittenLeavesTheInstallSuccessful)
+{
+    const auto program = prefix.folder.getChildFile("vx_installer.exe");
+    ASSERT_TRUE(program.replaceWithText("bytes"));
+    FakeRegistry registry;
+    registry.writeError = EACCES;
+    folders.registration =
+        registry.target(prefix.driveC().getChildFile("Program Files/Audio Tarvosk/Ostrand"), program);
+
+    const auto result = run({"--install", "all"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(bundlesPresent(), (catalogue::PerFormat<bool>{true, true, true}));
+    EXPECT_TRUE(result.output.contains("Windows uninstall entry: could not be updated (Permission denied)\n"))
+        << result.output;
+    EXPECT_TRUE(
+        result.errors.contains("the Windows uninstall entry could not be updated (Permission denied)"))
+        << result.errors;
+}
+
+// The entry's UninstallString asks first and tells what happened afterwards.
+TEST_F(CommandLine, AskingUninstallCancelsOnNoAndTellsTheOutcome)
+{
+    ASSERT_EQ(run({"--install", "vst3,clap"}).exitStatus, 0);
+    juce::StringArray asked, told;
+    bool answer = false;
+    folders.ask = [&](const juce::String& title, const juce::String& question)
+    {
+        asked.add(title + ": " + question);
+        return answer;
+    };
+    folders.tell = [&](const juce::String& title, const juce::String& message, bool problem)
+    {
+        told.add(title + ": " + message + (problem ? " (problem)" : ""));
+    };
+
+    const auto before = snapshotTree(prefix.folder);
+    const auto cancelled = run({"/uninstall=all", "/ask"});
+    EXPECT_EQ(cancelled.exitStatus, cli::exitFormatFailed);
+    EXPECT_TRUE(cancelled.errors.contains("the uninstall was cancelled; nothing was changed"));
+    EXPECT_EQ(snapshotTree(prefix.folder), before);
+    EXPECT_EQ(asked.joinIntoString("|"),
+              "Uninstall Ostrand: Remove Ostrand (VST3, CLAP) from this computer?");
+    EXPECT_TRUE(told.isEmpty());
+
+    // A format whose folder Windows cannot have fails, with the info label's sentence.
+    ASSERT_TRUE(settingsFile().replaceWithText("<Plugin_Manager_Settings AAX_Path=\"C:\\x&lt;y\"/>"));
+    answer = true;
+    const auto failed = run({"/uninstall=all", "/ask"});
+    EXPECT_EQ(failed.exitStatus, cli::exitFormatFailed);
+    EXPECT_EQ(bundlesPresent(), (catalogue::PerFormat<bool>{}));
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_EQ(told[0],
+              "Uninstall Ostrand: AAX failed: Ostrand.aaxplugin could not be changed (the install folder "
+              "'x<y' has the character '<' in its name, which Windows does not allow). (problem)");
+
+    ASSERT_TRUE(settingsFile().deleteFile());
+    ASSERT_EQ(run({"--install", "clap"}).exitStatus, 0);
+    told.clear();
+    EXPECT_EQ(run({"--uninstall", "all", "--ask"}).exitStatus, 0);
+    EXPECT_EQ(told.joinIntoString("|"), "Uninstall Ostrand: Ostrand was removed from this computer.");
 }
 
 TEST_F(CommandLine, TheLogHoldsTheSameReport)

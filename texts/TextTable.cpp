@@ -107,6 +107,19 @@ constexpr Entry table[] = {
     {TextId::cliUninstallSucceeded, "cli.uninstallSucceeded", "; uninstall succeeded"},
     {TextId::cliUninstallFailed, "cli.uninstallFailed", "; uninstall FAILED ({reason})"},
     {TextId::cliRepaired, "cli.repaired", "; repaired"},
+    {TextId::cliRegistration, "cli.registration", "Windows uninstall entry: {state}"},
+    {TextId::cliRegistered, "cli.registered", "registered, version {version}"},
+    {TextId::cliNotRegistered, "cli.notRegistered", "not registered"},
+    {TextId::cliRegistrationFailed, "cli.registrationFailed", "could not be updated ({problem})"},
+    {TextId::cliRegistrationFailedLine, "cli.registrationFailedLine",
+     "the Windows uninstall entry could not be updated ({problem}); the plug-in files are as reported"},
+    {TextId::cliAskNeedsUninstall, "cli.askNeedsUninstall", "--ask goes with --uninstall only"},
+    {TextId::cliUninstallCancelled, "cli.uninstallCancelled",
+     "the uninstall was cancelled; nothing was changed"},
+    {TextId::askUninstallTitle, "ask.uninstallTitle", "Uninstall {product}"},
+    {TextId::askUninstallQuestion, "ask.uninstallQuestion",
+     "Remove {product} ({formats}) from this computer?"},
+    {TextId::uninstallDone, "ask.uninstallDone", "{product} was removed from this computer."},
     {TextId::cliRepairFailed, "cli.repairFailed", "; repair FAILED ({reason})"},
     {TextId::cliIntact, "cli.intact", "; intact"},
     {TextId::cliChanged, "cli.changed", "; changed"},
@@ -141,13 +154,14 @@ constexpr Entry table[] = {
     {TextId::cliUsage, "cli.usage",
      "usage: vx_installer --status [--json] [--log FILE]\n"
      "       vx_installer --install FORMATS [--json] [--log FILE]\n"
-     "       vx_installer --uninstall FORMATS [--json] [--log FILE]\n"
+     "       vx_installer --uninstall FORMATS [--ask] [--json] [--log FILE]\n"
      "       vx_installer --verify [FORMATS] [--json] [--log FILE]\n"
      "       vx_installer --repair [FORMATS] [--json] [--log FILE]\n"
      "       vx_installer --help | --version\n"
      "FORMATS: vst3, clap, aax separated by commas, or all (the default of --verify and --repair).\n"
      "Windows spellings: /status /install=FORMATS /uninstall=FORMATS /verify[=FORMATS]\n"
-     "                   /repair[=FORMATS] /json /log=FILE /? /version\n"
+     "                   /repair[=FORMATS] /ask /json /log=FILE /? /version\n"
+     "--ask: ask before uninstalling and tell the outcome, in message boxes.\n"
      "Exit status: 0 done, 1 a format failed or is not intact, 2 usage error, 3 the log could\n"
      "not be written.\n"
      "Without arguments the window opens.\n"},

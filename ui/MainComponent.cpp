@@ -420,6 +420,10 @@ void MainComponent::buttonClicked(juce::Button* button)
         runStartPress = juce::Desktop::getInstance().getMainMouseSource().getLastMouseDownTime();
         const auto report =
             install::runSelectedFormats(formatSelected, uninstallMode, installFolders, productName);
+        // The window shows the run's outcome only: a registry that cannot be written changes
+        // nothing on screen.
+        if (!report.formats.empty())
+            install::updateRegistration(installFolders, productName, registration);
         const bool succeeded = report.succeeded();
         repaint();
         for (auto& row : formatButtons)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/FormatTable.h"
+#include "install/Registration.h"
 #include "ui/ControlButton.h"
 #include "ui/CustomLookAndFeel.h"
 #include "ui/EulaPanel.h"
@@ -58,6 +59,8 @@ public:
     bool uninstallMode = false;
     catalogue::PerFormat<bool> formatSelected{};
     catalogue::PerFormat<juce::File> installFolders;
+    // Windows' uninstall entry, brought in line after every run (only read on Linux).
+    install::RegistrationTarget registration = install::systemRegistrationTarget();
     // The info label shows what went wrong in the last run, until the pointer enters a
     // control other than INSTALL.
     bool showingRunProblems = false;
