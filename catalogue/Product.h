@@ -13,6 +13,10 @@ inline constexpr const char* productVersion = "1.2.0";
 inline constexpr const char* platformSuffix = " for Windows";
 inline constexpr const char* productPageUrl = "https://www.audiotarvosk.com/products/ostrand";
 inline constexpr const char* manualUrl = "https://docs.audiotarvosk.com/manuals/Ostrand_Manual.pdf";
+// The kind of licence the product comes under: the maker's own agreement (EulaText.h).
+inline constexpr const char* licenceName = "Proprietary (Audio Tarvosk End-User License Agreement)";
+// What the product is, in one line, for package catalogues.
+inline constexpr const char* productSummary = "Ostrand audio plug-in (VST3, CLAP, AAX)";
 
 inline constexpr const char* applicationName = "vx_installer";
 // The CMake project's version, which also goes into the Windows version resource.
