@@ -3,6 +3,8 @@
 #include "catalogue/Product.h"
 #include "cli/CommandLine.h"
 #include "platform/Console.h"
+#include "platform/Platform.h"
+#include "texts/Language.h"
 #include "ui/MainComponent.h"
 
 const juce::String vx_installerApplication::getApplicationName()
@@ -22,9 +24,11 @@ bool vx_installerApplication::moreThanOneInstanceAllowed()
 
 void vx_installerApplication::initialise(const juce::String&)
 {
-    // With arguments the program runs without a window, prints its report and quits.
+    // With arguments the program runs without a window, prints its report and quits; with
+    // --lang alone, the window opens in that language (English for one it does not speak).
     const auto arguments = getCommandLineParameterArray();
-    if (!arguments.isEmpty())
+    const auto windowLanguage = cli::windowLanguageOption(arguments);
+    if (!arguments.isEmpty() && !windowLanguage)
     {
         const auto result = cli::runCommandLine(arguments, cli::systemCommandLineFolders());
         platform::writeToStandardOutput(result.output);
@@ -33,6 +37,8 @@ void vx_installerApplication::initialise(const juce::String&)
         quit();
         return;
     }
+    texts::setLanguage(windowLanguage ? texts::matchLanguage(*windowLanguage).value_or("en")
+                                      : texts::chooseLanguage(platform::preferredLanguages()));
     mainWindow = std::make_unique<MainWindow>(getApplicationName());
 }
 

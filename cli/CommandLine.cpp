@@ -10,6 +10,7 @@
 #include "install/InstallStatus.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
+#include "texts/Language.h"
 #include "texts/Sentences.h"
 #include "texts/TextTable.h"
 
@@ -43,6 +44,7 @@ enum class OptionRole
     action, // one of status, install, uninstall, verify, repair, help, version
     json,
     ask,
+    lang,
     log
 };
 
@@ -73,6 +75,7 @@ constexpr OptionSpec optionTable[] = {
     {"version", OptionRole::action, OptionValue::none, CommandAction::version, false},
     {"json", OptionRole::json, OptionValue::none, CommandAction::none, false},
     {"ask", OptionRole::ask, OptionValue::none, CommandAction::none, false},
+    {"lang", OptionRole::lang, OptionValue::required, CommandAction::none, false},
     {"remove-copy-after", OptionRole::action, OptionValue::required, CommandAction::removeCopy, false},
     {"log", OptionRole::log, OptionValue::required, CommandAction::none, false},
 };
@@ -553,6 +556,19 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
             options.ask = true;
             continue;
         }
+        if (option->role == OptionRole::lang)
+        {
+            const auto language = texts::matchLanguage(value);
+            if (!language)
+            {
+                parsed.error = texts::text(
+                    texts::TextId::cliUnknownLanguage,
+                    {{"name", value}, {"languages", texts::supportedLanguages().joinIntoString(", ")}});
+                return parsed;
+            }
+            options.language = *language;
+            continue;
+        }
         if (option->role == OptionRole::log)
         {
             if (logGiven)
@@ -597,9 +613,25 @@ ParsedCommandLine parseCommandLine(const juce::StringArray& arguments)
     return parsed;
 }
 
+std::optional<juce::String> windowLanguageOption(const juce::StringArray& arguments)
+{
+    if (arguments.isEmpty() || arguments.size() > 2)
+        return std::nullopt;
+    const auto spelling = spellingOf(arguments[0]);
+    const auto* option = findOption(spelling.name);
+    if (!spelling.isOption || option == nullptr || option->role != OptionRole::lang)
+        return std::nullopt;
+    if (spelling.hasInlineValue && arguments.size() == 1)
+        return spelling.inlineValue;
+    if (!spelling.hasInlineValue && arguments.size() == 2)
+        return arguments[1];
+    return std::nullopt;
+}
+
 juce::String commandLineUsage()
 {
-    return texts::text(texts::TextId::cliUsage);
+    return texts::text(texts::TextId::cliUsage,
+                       {{"languages", texts::supportedLanguages().joinIntoString(", ")}});
 }
 
 CommandLineFolders systemCommandLineFolders()
@@ -610,6 +642,7 @@ CommandLineFolders systemCommandLineFolders()
     folders.hostSearchFolders = systemHostSearchFolders();
     folders.workingDirectory = juce::File::getCurrentWorkingDirectory();
     folders.registration = install::systemRegistrationTarget();
+    folders.language = texts::chooseLanguage(platform::preferredLanguages());
     folders.ask = platform::askToConfirm;
     folders.tell = platform::showNotice;
     return folders;
@@ -617,10 +650,13 @@ CommandLineFolders systemCommandLineFolders()
 
 CommandLineResult runCommandLine(const juce::StringArray& arguments, const CommandLineFolders& folders)
 {
+    // The user's language until --lang is read, so that a usage error is in it too.
+    texts::ScopedLanguage userLanguage(folders.language);
     const auto parsed = parseCommandLine(arguments);
     if (parsed.error.isNotEmpty())
         return usageError(parsed.error);
     const auto& options = parsed.options;
+    texts::ScopedLanguage chosenLanguage(options.language.isNotEmpty() ? options.language : folders.language);
 
     // The log is prepared before anything else is done, so that a log that cannot be
     // written stops the run while nothing has been touched.

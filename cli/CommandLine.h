@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 // The program without its window: status, install and uninstall from the command line,
 // through the same settings load, status rule and engine as the window.
@@ -38,6 +39,7 @@ struct CommandOptions
     catalogue::PerFormat<bool> formats{}; // for every action but status, by format index
     bool json = false;
     bool ask = false;               // uninstall: ask first and tell the outcome in message boxes
+    juce::String language;          // a supported language's tag from --lang; empty without it
     juce::String logPath;           // as given; empty without --log
     juce::uint32 copyProcessId = 0; // removeCopy: the process to wait for
 };
@@ -54,6 +56,10 @@ struct ParsedCommandLine
 // --verify and --repair may be left out, meaning all.
 ParsedCommandLine parseCommandLine(const juce::StringArray& arguments);
 
+// The value of --lang when it is the only option, as a window start takes it ("--lang de",
+// "/lang=de"); nothing otherwise.
+std::optional<juce::String> windowLanguageOption(const juce::StringArray& arguments);
+
 // The usage text, several lines ending in a line break.
 juce::String commandLineUsage();
 
@@ -63,7 +69,8 @@ struct CommandLineFolders
     juce::File commonApplicationDataFolder; // holds the maker's folder
     catalogue::PerFormat<juce::File> defaultInstallFolders;
     install::HostSearchFolders hostSearchFolders;
-    juce::File workingDirectory; // for a relative --log path
+    juce::File workingDirectory;  // for a relative --log path
+    juce::String language = "en"; // the user's language, unless --lang names another
     // Windows' uninstall entry and the installer's copy (only read on Linux).
     install::RegistrationTarget registration;
     // The message boxes of --ask: a question (true when confirmed) and a notice.

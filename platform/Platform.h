@@ -48,6 +48,12 @@ int flushToDisk(const juce::File& file);
 // Windows also when it is not UTF-8 (the framework's strings cannot hold such bytes).
 juce::String environmentText(const char* name);
 
+// The user's preferred display languages as language tags, most preferred first: on Windows
+// the display language (GetUserPreferredUILanguages, through the framework); elsewhere the
+// values of LANGUAGE (a list separated by ':'), LC_ALL, LC_MESSAGES and LANG, in that
+// order ("de_DE.UTF-8"). "C" and "POSIX" name no language and are left out.
+juce::StringArray preferredLanguages();
+
 // The Windows form of a path of this platform, as a user of the Windows program would
 // type it.
 juce::String windowsPathOf(const juce::File& file);

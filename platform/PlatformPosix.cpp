@@ -26,6 +26,20 @@ bool isRegularFile(const juce::File& file)
 }
 } // namespace
 
+juce::StringArray preferredLanguages()
+{
+    juce::StringArray tags = juce::StringArray::fromTokens(environmentText("LANGUAGE"), ":", "");
+    for (const auto* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        tags.add(environmentText(name));
+    tags.removeEmptyStrings();
+    tags.removeString("C");
+    tags.removeString("POSIX");
+    for (int i = tags.size(); --i >= 0;)
+        if (tags[i].startsWith("C.") || tags[i].startsWith("POSIX."))
+            tags.remove(i);
+    return tags;
+}
+
 juce::File commonApplicationDataFolder()
 {
     return fileFromWindowsPath("C:\\ProgramData");

@@ -19,6 +19,11 @@ bool isAbsoluteFolderPath(const juce::String& path)
 }
 } // namespace
 
+juce::StringArray preferredLanguages()
+{
+    return {juce::SystemStats::getDisplayLanguage()};
+}
+
 juce::File commonApplicationDataFolder()
 {
     return juce::File::getSpecialLocation(juce::File::commonApplicationDataDirectory);

@@ -4,6 +4,7 @@
 #include "install/OtherCopies.h"
 #include "install/Registration.h"
 #include "platform/Platform.h"
+#include "texts/Language.h"
 #include "support/PeFixtures.h"
 #include "support/TestEnvironment.h"
 
@@ -172,6 +173,14 @@ const std::vector<RunCase> runCases = {
      {},
      "",
      "unexpected argument 'x1'"},
+    {"French report", false, {"--status", "/lang=fr"}, 0, {}, "VST3\u00a0: non install\u00e9", ""},
+    {"unknown language",
+     false,
+     {"--status", "--lang", "xx"},
+     2,
+     {},
+     "",
+     "unknown language 'xx' (known: en, de,"},
     {"help", false, {"--help"}, 0, {}, "usage: vx_installer", ""},
     {"help, Windows", false, {"/?"}, 0, {}, "Exit status: 0 done", ""},
     {"version", false, {"--VERSION"}, 0, {}, "vx_installer " VX_INSTALLER_VERSION " (Ostrand 1.2.0)", ""},
@@ -522,6 +531,23 @@ TEST_F(CommandLine, AskingUninstallCancelsOnNoAndTellsTheOutcome)
     told.clear();
     EXPECT_EQ(run({"--uninstall", "all", "--ask"}).exitStatus, 0);
     EXPECT_EQ(told.joinIntoString("|"), "Uninstall Ostrand: Ostrand was removed from this computer.");
+}
+
+// Scripts read the JSON report on any system: its names and values stay English, and so do
+// the exit statuses, whatever the language.
+TEST_F(CommandLine, TheJsonReportIsTheSameInEveryLanguage)
+{
+    ASSERT_EQ(run({"--install", "vst3"}).exitStatus, 0);
+    const auto english = run({"--status", "--json"});
+    for (const auto& language : texts::supportedLanguages())
+    {
+        const auto translated = run({"--status", "--json", "--lang", language});
+        EXPECT_EQ(translated.exitStatus, english.exitStatus) << language;
+        EXPECT_EQ(translated.output, english.output) << language;
+    }
+    folders.language = "ja";
+    EXPECT_EQ(run({"--frobnicate"}).exitStatus, cli::exitUsageError);
+    EXPECT_EQ(run({"/status", "/json"}).output, english.output);
 }
 
 TEST_F(CommandLine, TheLogHoldsTheSameReport)

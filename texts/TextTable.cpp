@@ -1,5 +1,7 @@
 #include "texts/TextTable.h"
 
+#include "texts/Language.h"
+
 #include <iterator>
 
 namespace texts
@@ -114,6 +116,7 @@ constexpr Entry table[] = {
     {TextId::cliRegistrationFailedLine, "cli.registrationFailedLine",
      "the Windows uninstall entry could not be updated ({problem}); the plug-in files are as reported"},
     {TextId::cliAskNeedsUninstall, "cli.askNeedsUninstall", "--ask goes with --uninstall only"},
+    {TextId::cliUnknownLanguage, "cli.unknownLanguage", "unknown language '{name}' (known: {languages})"},
     {TextId::cliUninstallCancelled, "cli.uninstallCancelled",
      "the uninstall was cancelled; nothing was changed"},
     {TextId::askUninstallTitle, "ask.uninstallTitle", "Uninstall {product}"},
@@ -152,15 +155,16 @@ constexpr Entry table[] = {
     {TextId::cliNothingToDo, "cli.nothingToDo",
      "nothing to do: give --status, --install, --uninstall, --help or --version"},
     {TextId::cliUsage, "cli.usage",
-     "usage: vx_installer --status [--json] [--log FILE]\n"
+     "usage: vx_installer --status [--json] [--log FILE] [--lang LANGUAGE]\n"
      "       vx_installer --install FORMATS [--json] [--log FILE]\n"
      "       vx_installer --uninstall FORMATS [--ask] [--json] [--log FILE]\n"
      "       vx_installer --verify [FORMATS] [--json] [--log FILE]\n"
      "       vx_installer --repair [FORMATS] [--json] [--log FILE]\n"
      "       vx_installer --help | --version\n"
+     "LANGUAGE (--lang, also for the window): {languages}.\n"
      "FORMATS: vst3, clap, aax separated by commas, or all (the default of --verify and --repair).\n"
      "Windows spellings: /status /install=FORMATS /uninstall=FORMATS /verify[=FORMATS]\n"
-     "                   /repair[=FORMATS] /ask /json /log=FILE /? /version\n"
+     "                   /repair[=FORMATS] /ask /lang=LANGUAGE /json /log=FILE /? /version\n"
      "--ask: ask before uninstalling and tell the outcome, in message boxes.\n"
      "Exit status: 0 done, 1 a format failed or is not intact, 2 usage error, 3 the log could\n"
      "not be written.\n"
@@ -209,6 +213,13 @@ juce::StringArray allTextKeys()
 }
 
 juce::String text(TextId id)
+{
+    if (auto translated = translation(currentLanguage(), entryFor(id).key))
+        return *translated;
+    return juce::String::fromUTF8(entryFor(id).english);
+}
+
+juce::String englishText(TextId id)
 {
     return juce::String::fromUTF8(entryFor(id).english);
 }

@@ -91,6 +91,7 @@ enum class TextId
     cliRegistrationFailed,
     cliRegistrationFailedLine,
     cliAskNeedsUninstall,
+    cliUnknownLanguage,
     cliUninstallCancelled,
     askUninstallTitle,
     askUninstallQuestion,
@@ -142,8 +143,12 @@ enum class TextId
 // Every identifier's key, in identifier order: for checks of the table.
 juce::StringArray allTextKeys();
 
-// The text of an identifier, in English.
+// The text of an identifier, in the current language (texts/Language.h); English where a
+// translation lacks it.
 juce::String text(TextId id);
+
+// The text of an identifier in English, whatever the current language.
+juce::String englishText(TextId id);
 
 // The identifier's stable key, as a table of translations names it: "status.notInstalled".
 const char* textKey(TextId id);

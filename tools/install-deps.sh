@@ -9,19 +9,19 @@ set -euo pipefail
 group=${1:-test}
 
 app_packages=(
-    build-essential cmake ninja-build ccache python3 pkg-config
+    build-essential cmake ninja-build ccache python3 pkg-config fonts-noto-cjk fonttools python3-munkres
     juce-modules-source libfreetype-dev libfontconfig1-dev libpng-dev libjpeg-dev zlib1g-dev
     libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev
 )
 test_packages=(
-    libgtest-dev python3-yaml
+    libgtest-dev python3-yaml tesseract-ocr tesseract-ocr-deu tesseract-ocr-jpn
     xvfb xauth xdotool imagemagick x11-utils
     unzip zip p7zip-full libarchive-tools icoutils osslsigncode openssl
     g++-mingw-w64-x86-64-posix clang-14 libclang-rt-14-dev clang-format
 )
 # dpkg-dev unpacks Debian source packages (libpng, libjpeg-turbo are built from them).
 windows_packages=(
-    cmake ninja-build ccache python3 dpkg-dev juce-modules-source
+    cmake ninja-build ccache python3 dpkg-dev juce-modules-source fonts-noto-cjk fonttools python3-munkres
     g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
     wine wine64 xvfb xdotool imagemagick icoutils osslsigncode openssl python3-yaml
 )

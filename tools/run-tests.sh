@@ -15,4 +15,8 @@ windows_exe="$(realpath "$windows_build")/vx_installer.exe"
 cmake -S . -B "$build" -G Ninja -DVX_BUILD_TESTS=ON -DVX_WINDOWS_EXE="$windows_exe" \
     -DVX_TEST_REPRODUCIBLE=ON -DVX_WARNINGS_AS_ERRORS=ON
 cmake --build "$build"
+# The suite reads the program's English texts unless a test names another language: the
+# program follows these variables (and Wine its display language).
+unset LANGUAGE LC_ALL LC_MESSAGES
+export LANG=C.UTF-8
 ctest --test-dir "$build" --output-on-failure

@@ -1,17 +1,37 @@
 #include "ui/CustomLookAndFeel.h"
 
 #include "catalogue/Palette.h"
+#include "texts/Language.h"
 #include "ui/Fonts.h"
 
 #include <BinaryData.h>
 
 using namespace catalogue;
 
-CustomLookAndFeel::CustomLookAndFeel()
+namespace
 {
-    regularTypeface = juce::Typeface::createSystemTypefaceFor(BinaryData::SourceSansProRegular_ttf,
-                                                              BinaryData::SourceSansProRegular_ttfSize);
+// The face that has the glyphs of a language's texts: Source Sans Pro for the European
+// languages, the language's own Noto Sans CJK subset (which holds ASCII and Latin-1 too,
+// for the names and paths in its texts) for Japanese, Chinese and Korean. The framework
+// does no font fallback for faces made from memory, so one face must hold every glyph.
+juce::Typeface::Ptr typefaceForLanguage(const juce::String& language)
+{
+    const auto fileName = "NotoSansCJK-" + language + ".otf";
+    for (int i = 0; i < BinaryData::namedResourceListSize; ++i)
+    {
+        if (fileName != BinaryData::originalFilenames[i])
+            continue;
+        int size = 0;
+        const auto* data = BinaryData::getNamedResource(BinaryData::namedResourceList[i], size);
+        return juce::Typeface::createSystemTypefaceFor(data, static_cast<size_t>(size));
+    }
+    return juce::Typeface::createSystemTypefaceFor(BinaryData::SourceSansProRegular_ttf,
+                                                   BinaryData::SourceSansProRegular_ttfSize);
+}
+} // namespace
 
+CustomLookAndFeel::CustomLookAndFeel() : regularTypeface(typefaceForLanguage(texts::currentLanguage()))
+{
     setColour(juce::PopupMenu::backgroundColourId, colourBackground);
     setColour(juce::PopupMenu::highlightedBackgroundColourId, colourGreen.withAlpha(0.5f));
     setColour(juce::PopupMenu::textColourId, colourText);

@@ -2,8 +2,9 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-// The program's theme: the embedded Source Sans Pro Regular face for every font, the dark
-// palette for the framework's colours, and its own pop-up menu font and combo box.
+// The program's theme: one embedded face for every font, chosen by the language of the texts
+// when it is made (Source Sans Pro Regular, or a Noto Sans CJK subset), the dark palette for
+// the framework's colours, and its own pop-up menu font and combo box.
 class CustomLookAndFeel : public juce::LookAndFeel_V4
 {
 public:

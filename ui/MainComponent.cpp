@@ -86,7 +86,7 @@ MainComponent::MainComponent()
     addAndMakeVisible(*infoLabel);
     infoLabel->setJustificationType(juce::Justification::centred);
     infoLabel->setColour(juce::Label::textColourId, colourTextDim.withAlpha(alphaIdle));
-    infoLabel->setText(installerVersion, juce::dontSendNotification);
+    infoLabel->setText(installerVersion, juce::dontSendNotification); // placed by resized()
 
     describeControls();
 
@@ -298,7 +298,7 @@ void MainComponent::resized()
                               30.0f + 12.0f * static_cast<float>(i / 2), 45.0f, 10.0f));
 
     infoLabel->setFont(ui::fontFromTypeface(customLookAndFeel.regularTypeface, 3.0f * u));
-    infoLabel->setBounds(ui::boundsInUnits(u, 4.0f, 90.0f, 92.0f, 3.0f));
+    placeInfoLabel();
 
     // Open overlays keep covering the whole component.
     const auto keepCovering = [this, u](auto& panel)
@@ -438,7 +438,7 @@ void MainComponent::buttonClicked(juce::Button* button)
         const auto problems = texts::describeProblems(report, productName);
         if (problems.isNotEmpty())
         {
-            infoLabel->setText(problems, juce::dontSendNotification);
+            setInfoText(problems);
             showingRunProblems = true;
         }
         else if (showingRunProblems)
@@ -471,14 +471,14 @@ void MainComponent::buttonStateChanged(juce::Button* button)
         showingRunProblems = false;
         if (button == selectAllButton.get())
         {
-            infoLabel->setText({}, juce::dontSendNotification); // leaving INSTALL had cleared it
+            setInfoText({}); // leaving INSTALL had cleared it
             return;
         }
     }
 
     if (!button->isMouseOver(false))
     {
-        infoLabel->setText({}, juce::dontSendNotification);
+        setInfoText({});
         return;
     }
 
@@ -486,7 +486,24 @@ void MainComponent::buttonStateChanged(juce::Button* button)
     if (text.isEmpty())
         return; // SELECT_ALL and unknown names leave the label as it is.
 
+    setInfoText(text);
+}
+
+void MainComponent::setInfoText(const juce::String& text)
+{
     infoLabel->setText(text, juce::dontSendNotification);
+    placeInfoLabel();
+}
+
+// One line 92u wide; the label squeezes a sentence a little wider than that. A sentence that
+// would be squeezed more than that (a long one in a language that takes more words than
+// English) takes a second line below the first instead.
+void MainComponent::placeInfoLabel()
+{
+    constexpr float leastScale = 0.85f;
+    const float u = unit;
+    const auto width = infoLabel->getFont().getStringWidthFloat(infoLabel->getText()) * leastScale;
+    infoLabel->setBounds(ui::boundsInUnits(u, 4.0f, 90.0f, 92.0f, width > 92.0f * u ? 6.0f : 3.0f));
 }
 
 juce::String MainComponent::hoverText(const juce::Button& button) const
@@ -648,7 +665,7 @@ void MainComponent::showHoverTextFor(juce::Component& focused)
     if (showingRunProblems && button == installButton.get())
         return;
     showingRunProblems = false;
-    infoLabel->setText(hoverText(*button), juce::dontSendNotification);
+    setInfoText(hoverText(*button));
 }
 
 juce::String MainComponent::resultAnnouncement(bool succeeded, const juce::String& problems) const

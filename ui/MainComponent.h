@@ -100,6 +100,10 @@ protected:
     virtual ControlMouseState getControlMouseState(const juce::Button&) const;
 
 private:
+    // The info label's text, and its bounds: a second line for a sentence too long for one.
+    void setInfoText(const juce::String& text);
+    void placeInfoLabel();
+
     bool wasPressedDuringLastRun();
     bool isRepeatClickOnInstall();
     void describeControls();
