@@ -14,7 +14,7 @@ app_packages=(
     libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev
 )
 test_packages=(
-    libgtest-dev python3-yaml tesseract-ocr tesseract-ocr-deu tesseract-ocr-jpn
+    libgtest-dev python3-yaml tesseract-ocr tesseract-ocr-deu tesseract-ocr-jpn locales-all
     xvfb xauth xdotool imagemagick x11-utils
     unzip zip p7zip-full libarchive-tools icoutils osslsigncode openssl
     g++-mingw-w64-x86-64-posix clang-14 libclang-rt-14-dev clang-format
@@ -24,6 +24,7 @@ windows_packages=(
     cmake ninja-build ccache python3 dpkg-dev juce-modules-source fonts-noto-cjk fonttools python3-munkres
     g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
     wine wine64 xvfb xdotool imagemagick icoutils osslsigncode openssl python3-yaml
+    tesseract-ocr tesseract-ocr-deu tesseract-ocr-jpn locales-all
 )
 
 case "$group" in
