@@ -18,32 +18,18 @@ source "$(dirname "$0")/stage_setup.sh"
 stage_arguments "${1:?$usage}" "${2:?$usage}"
 require_tools wine wineboot wineserver Xvfb xdotool import convert tesseract timeout tar locale
 
-WORK="$(mktemp -d "${TMPDIR:-/tmp}/vx-wine-language.XXXXXX")"
-# shellcheck source=wine_session.sh
-source "$(dirname "$0")/wine_session.sh"
-# shellcheck source=check_runner.sh
-source "$(dirname "$0")/check_runner.sh"
-HERE="$(cd "$(dirname "$0")" && pwd)"
-# shellcheck source=window_helpers.sh
-source "$HERE/window_helpers.sh"
-mkdir -p "$WORK/cwd"
-APP_PID=""
-APP_WINDOW=""
-START_TIME=$SECONDS
-
-cleanup() {
-    [[ -z "$APP_PID" ]] || kill "$APP_PID" 2>/dev/null
-    stop_wine_session
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+# shellcheck source=window_stage.sh
+source "$(dirname "$0")/window_stage.sh"
 
 # capture_window NAME: the window, cut out of a screenshot, as $ARTEFACTS/NAME.png; fails
-# while it shows no content yet.
+# while it shows no content yet or is still being drawn (two shots in a row differ).
 capture_window() {
-    window_shows_content "$1-screen" && mv "$WORK/$1-screen.png" "$ARTEFACTS/$1.png" &&
-        rm -f "$ARTEFACTS/$1-screen.png"
+    local status=1
+    window_shows_content "$1-first" && sleep 0.3 && window_shows_content "$1-second" &&
+        same_image "$WORK/$1-first.png" "$WORK/$1-second.png" && mv "$WORK/$1-second.png" "$ARTEFACTS/$1.png" &&
+        status=0
+    rm -f "$ARTEFACTS/$1-first.png" "$ARTEFACTS/$1-second.png"
+    return $status
 }
 
 # screen_in LOCALE NAME: starts the window with LANG=LOCALE, keeps the window's screenshot
@@ -70,7 +56,7 @@ read_back() {
 }
 
 check_german_main_screen() {
-    locale -a | grep -qi '^de_DE.utf-\?8$' || { echo "no de_DE.UTF-8 locale (package locales-all)"; return 1; }
+    locale -a | grep -i '^de_DE.utf-\?8$' >/dev/null || { echo "no de_DE.UTF-8 locale (package locales-all)"; return 1; }
     screen_in de_DE.UTF-8 german-main || return 1
     local text
     text="$(read_back german-main deu)"
@@ -79,7 +65,7 @@ check_german_main_screen() {
 }
 
 check_japanese_main_screen() {
-    locale -a | grep -qi '^ja_JP.utf-\?8$' || { echo "no ja_JP.UTF-8 locale (package locales-all)"; return 1; }
+    locale -a | grep -i '^ja_JP.utf-\?8$' >/dev/null || { echo "no ja_JP.UTF-8 locale (package locales-all)"; return 1; }
     screen_in ja_JP.UTF-8 japanese-main || return 1
     local text
     text="$(read_back japanese-main jpn)"

@@ -21,26 +21,8 @@ NATIVE_EXE="${3:-}"
 [[ -z "$NATIVE_EXE" || -x "$NATIVE_EXE" ]] || { echo "$0: no such program: $NATIVE_EXE" >&2; exit 2; }
 require_tools wine wineboot wineserver Xvfb xdotool import convert compare python3 timeout tar cmp
 
-WORK="$(mktemp -d "${TMPDIR:-/tmp}/vx-wine-registration.XXXXXX")"
-# shellcheck source=wine_session.sh
-source "$(dirname "$0")/wine_session.sh"
-# shellcheck source=check_runner.sh
-source "$(dirname "$0")/check_runner.sh"
-HERE="$(cd "$(dirname "$0")" && pwd)"
-# shellcheck source=window_helpers.sh
-source "$HERE/window_helpers.sh"
-mkdir -p "$WORK/cwd"
-APP_PID=""
-APP_WINDOW=""
-START_TIME=$SECONDS
-
-cleanup() {
-    [[ -z "$APP_PID" ]] || kill "$APP_PID" 2>/dev/null
-    stop_wine_session
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+# shellcheck source=window_stage.sh
+source "$(dirname "$0")/window_stage.sh"
 
 KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\AudioTarvosk.Ostrand'
 COPY_WINDOWS='C:\Program Files\Audio Tarvosk\Ostrand\vx_installer.exe'
