@@ -696,16 +696,21 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
     }
     else if (options.action == CommandAction::removeCopy)
     {
-        // Only what no entry refers to any more, and only once the copy has exited.
-        platform::waitForProcessExit(options.copyProcessId, 60000);
-        removeUnregisteredCopy(folders.registration);
+        // Only what no entry refers to any more, and only once the copy has exited; what
+        // cannot go now goes when Windows restarts.
+        platform::waitForProcessExit(options.copyProcessId);
+        if (removeUnregisteredCopy(folders.registration))
+        {
+            platform::removeAtRestart(install::installerCopy(folders.registration));
+            platform::removeAtRestart(folders.registration.copyFolder);
+        }
     }
     else if (options.ask && !confirmUninstall(folders))
     {
+        // Also the log's report of this run, so that no older log passes for it.
         result.exitStatus = exitFormatFailed;
-        result.errors << catalogue::applicationName << ": "
-                      << texts::text(texts::TextId::cliUninstallCancelled) << "\n";
-        return result;
+        result.output << texts::text(texts::TextId::cliUninstallCancelled) << "\n";
+        result.errors << catalogue::applicationName << ": " << result.output;
     }
     else
     {
@@ -744,9 +749,14 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
 
         // Windows' entry follows every run that may have changed a bundle; a failure to
         // write it is reported, and fails nothing.
+        bool installed = false;
+        for (int format = 0; format < catalogue::numFormats; ++format)
+            installed = installed || (toRun[static_cast<size_t>(format)] &&
+                                      outcomes[static_cast<size_t>(format)].succeeded &&
+                                      options.action != CommandAction::uninstall);
         if (runs)
             report.registration =
-                updateRegistration(locations.installFolders, productName, folders.registration);
+                updateRegistration(locations.installFolders, productName, folders.registration, installed);
         else
             report.registration.registered =
                 folders.registration.readVersion && folders.registration.readVersion().has_value();
@@ -792,6 +802,9 @@ CommandLineResult runCommandLine(const juce::StringArray& arguments, const Comma
             for (const auto& format : report.formats)
                 if (format.requested && !format.outcome.succeeded)
                     problems.add(format.outcome.message);
+            if (report.registration.error)
+                problems.add(texts::text(texts::TextId::cliRegistrationFailedLine,
+                                         {{"problem", report.registration.error.text}}));
             folders.tell(uninstallTitle(),
                          problems.isEmpty()
                              ? texts::text(texts::TextId::uninstallDone, {{"product", productName}})

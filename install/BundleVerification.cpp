@@ -17,10 +17,11 @@ juce::String folded(const juce::String& path)
 }
 
 // Every file and folder below the bundle (the bundle itself included as ""), keyed by its
-// folded relative path. Links are listed but never followed.
-std::map<juce::String, juce::File> listBundle(const juce::File& bundle)
+// folded relative path; two names that differ in case only (a folder that tells them
+// apart) are both there. Links are listed but never followed.
+std::multimap<juce::String, juce::File> listBundle(const juce::File& bundle)
 {
-    std::map<juce::String, juce::File> items{{{}, bundle}};
+    std::multimap<juce::String, juce::File> items{{{}, bundle}};
     if (!bundle.isDirectory() || bundle.isSymbolicLink())
         return items;
     // Hidden files too: "desktop.ini" is one of the bundle's.
@@ -94,6 +95,13 @@ BundleCheck verifyBundle(const juce::File& bundle, const ArchiveData& archive)
             continue;
         }
         const auto file = found->second;
+        // Two entries Windows takes for one: neither can be shown to be the shipped one.
+        if (items.count(folded(relative)) > 1)
+        {
+            check.changedFiles.add(shown);
+            items.erase(folded(relative));
+            continue;
+        }
         items.erase(found);
         if (entry.isFolder)
         {
@@ -108,7 +116,7 @@ BundleCheck verifyBundle(const juce::File& bundle, const ArchiveData& archive)
     }
     // The folders that lead to the archive's entries are the archive's too.
     for (const auto& [key, file] : items)
-        if (key.isNotEmpty() && !file.isDirectory())
+        if (key.isNotEmpty() && (file.isSymbolicLink() || !file.isDirectory()))
             check.extraFiles.add(file.getRelativePathFrom(bundle).replaceCharacter('/', '\\'));
     check.extraFiles.sort(true);
 

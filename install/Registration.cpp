@@ -8,6 +8,9 @@
 #include "platform/NativeFiles.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace install
 {
 namespace
@@ -35,20 +38,57 @@ juce::String quoted(const juce::File& file)
     return "\"" + platform::windowsPathOf(file) + "\"";
 }
 
-bool isCurrentCopy(const juce::File& copy, const juce::File& program)
+// The same file, whichever spelling of its path (a short name, a "\\?\" prefix) names it.
+bool isSameFile(const juce::File& a, const juce::File& b)
 {
-    return copy.existsAsFile() && !copy.isSymbolicLink() && copy.getSize() == program.getSize() &&
-           platform::readModuleVersion(copy) == platform::readModuleVersion(program);
+    const auto first = platform::identityOf(a, true);
+    return a == b || (first && first == platform::identityOf(b, true));
 }
 
-// Puts this program at the copy's path, unless it runs from there or the copy there is of
-// the same version already. Written beside it under a work name and renamed over it, so
-// that the copy is always whole.
+// The same bytes: a copy of another build of the same version is replaced too.
+bool haveSameContent(const juce::File& a, const juce::File& b)
+{
+    if (!a.existsAsFile() || a.isSymbolicLink() || a.getSize() != b.getSize())
+        return false;
+    juce::FileInputStream first(a), second(b);
+    if (!first.openedOk() || !second.openedOk())
+        return false;
+    juce::HeapBlock<char> one(1 << 16), two(1 << 16);
+    for (;;)
+    {
+        const auto count = first.read(one.get(), 1 << 16);
+        if (count != second.read(two.get(), 1 << 16) || std::memcmp(one.get(), two.get(), (size_t)count) != 0)
+            return false;
+        if (count <= 0)
+            return first.getStatus().wasOk() && second.getStatus().wasOk();
+    }
+}
+
+// The copy's folder and the ones above it up to Program Files, where none may be a link: the
+// commands of the entry run the copy with administrator rights.
+FileError linkOnTheWay(const RegistrationTarget& target)
+{
+    for (auto folder = target.copyFolder; folder.getFullPathName().length() > 3;
+         folder = folder.getParentDirectory())
+    {
+        if (folder.isSymbolicLink())
+            return FileError::of(folder, platform::alreadyExistsError());
+        if (folder == platform::programFilesFolder())
+            break;
+    }
+    return {};
+}
+
+// Puts this program at the copy's path, unless it runs from there or the copy there is the
+// same already. Written beside it under a work name and renamed over it, so that the copy
+// is always whole.
 FileError placeCopy(const RegistrationTarget& target)
 {
     const auto copy = installerCopy(target);
-    if (copy == target.runningProgram || isCurrentCopy(copy, target.runningProgram))
+    if (isSameFile(copy, target.runningProgram) || haveSameContent(copy, target.runningProgram))
         return {};
+    if (auto error = linkOnTheWay(target))
+        return error;
     auto& operations = defaultFileOperations();
     const auto made = makeFolderWithParents(target.copyFolder, operations);
     if (made.error)
@@ -61,23 +101,29 @@ FileError placeCopy(const RegistrationTarget& target)
         return error;
     };
     platform::removeFileOrLink(partial); // a leftover of a run that was cut short
+    FileError copyError;
     {
         auto created = operations.createFile(partial);
         if (created.error)
             return fail(created.error);
         juce::FileInputStream source(target.runningProgram);
-        if (!source.openedOk())
-            return fail(FileError::of(target.runningProgram, platform::notFoundError()));
+        juce::int64 copied = 0;
         juce::HeapBlock<char> block(1 << 16);
-        for (;;)
+        while (source.openedOk() && !copyError)
         {
             const auto count = source.read(block.get(), 1 << 16);
             if (count <= 0)
                 break;
-            if (auto error = created.writer->write(block.get(), (size_t)count))
-                return fail(error);
+            copyError = created.writer->write(block.get(), (size_t)count);
+            copied += count;
         }
-    }
+        // A read that stops early must not leave a cut-off copy for the entry to run.
+        if (!copyError &&
+            (!source.openedOk() || source.getStatus().failed() || copied != source.getTotalLength()))
+            copyError = FileError::of(target.runningProgram, platform::notFoundError());
+    } // closed before it is removed or renamed
+    if (copyError)
+        return fail(copyError);
     if (auto error = operations.flushToDisk(partial))
         return fail(error);
     if (const auto code = platform::renameReplacing(partial, copy))
@@ -85,15 +131,18 @@ FileError placeCopy(const RegistrationTarget& target)
     return {};
 }
 
-void removeCopy(const RegistrationTarget& target)
+// Removes the copy, then the product's folder and the maker's, each only while empty: the
+// maker's folder may hold other products' copies.
+FileError removeCopy(const RegistrationTarget& target)
 {
-    platform::removeFileOrLink(installerCopy(target));
-    // The product's folder and the maker's, each only while empty: the maker's folder may
-    // hold other products' copies.
+    const auto copy = installerCopy(target);
+    if (const auto code = platform::removeFileOrLink(copy); code != 0 && code != platform::notFoundError())
+        return FileError::of(copy, code);
     for (const auto& folder : {target.copyFolder, target.copyFolder.getParentDirectory()})
         if (folder.isDirectory() && !folder.isSymbolicLink() &&
             folder.getNumberOfChildFiles(juce::File::findFilesAndDirectories) == 0)
             folder.deleteFile();
+    return {};
 }
 } // namespace
 
@@ -152,7 +201,8 @@ std::vector<platform::RegistryValue> uninstallEntryValues(const juce::StringArra
 }
 
 RegistrationResult updateRegistration(const catalogue::PerFormat<juce::File>& installFolders,
-                                      const juce::String& productName, const RegistrationTarget& target)
+                                      const juce::String& productName, const RegistrationTarget& target,
+                                      bool installedByThisRun)
 {
     RegistrationResult result;
     const auto registered = [&target]
@@ -186,27 +236,38 @@ RegistrationResult updateRegistration(const catalogue::PerFormat<juce::File>& in
             return result;
         }
         // A copy cannot remove its own file while it runs: a helper does, after it exits.
-        if (target.runningProgram == installerCopy(target))
+        if (isSameFile(target.runningProgram, installerCopy(target)))
         {
-            if (target.removeRunningCopyLater)
-                target.removeRunningCopyLater();
+            if (const auto code = target.removeRunningCopyLater ? target.removeRunningCopyLater() : 0)
+                result.error = FileError::of(installerCopy(target), code);
         }
         else
         {
-            removeCopy(target);
+            result.error = removeCopy(target);
         }
         return result;
     }
 
+    auto values = uninstallEntryValues(formats, (bytes + 1023) / 1024, installerCopy(target),
+                                       juce::Time::getCurrentTime());
+    if (!installedByThisRun && registered())
+    {
+        // What another installer registered stays its own: its version, date and copy; only
+        // what this run changed is brought in line.
+        values.erase(std::remove_if(values.begin(), values.end(),
+                                    [](const platform::RegistryValue& value) {
+                                        return value.name != "InstalledFormats" &&
+                                               value.name != "EstimatedSize";
+                                    }),
+                     values.end());
+    }
     // The entry's commands run the copy: no entry without it.
-    if (auto error = placeCopy(target))
+    else if (auto error = placeCopy(target))
     {
         result.error = error;
         result.registered = registered();
         return result;
     }
-    const auto values = uninstallEntryValues(formats, (bytes + 1023) / 1024, installerCopy(target),
-                                             juce::Time::getCurrentTime());
     if (const auto code = target.writeEntry(values))
     {
         result.error = FileError::of({}, code);
@@ -217,9 +278,10 @@ RegistrationResult updateRegistration(const catalogue::PerFormat<juce::File>& in
     return result;
 }
 
-void removeUnregisteredCopy(const RegistrationTarget& target)
+FileError removeUnregisteredCopy(const RegistrationTarget& target)
 {
-    if (!target.readVersion || !target.readVersion().has_value())
-        removeCopy(target);
+    if (target.readVersion && target.readVersion().has_value())
+        return {};
+    return removeCopy(target);
 }
 } // namespace install

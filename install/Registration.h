@@ -50,11 +50,15 @@ struct RegistrationResult
     FileError error;         // the step that failed (its path, or none for the registry); none on success
 };
 
-// Brings the entry and the copy in line with the formats installed in `installFolders`.
+// Brings the entry and the copy in line with the formats installed in `installFolders`. A run
+// that installed nothing (an uninstall) leaves an existing entry's version, date and copy
+// as the installer that wrote them left them.
 RegistrationResult updateRegistration(const catalogue::PerFormat<juce::File>& installFolders,
-                                      const juce::String& productName, const RegistrationTarget& target);
+                                      const juce::String& productName, const RegistrationTarget& target,
+                                      bool installedByThisRun);
 
 // Removes the copy and its folders (while empty) when no entry refers to it any more; for
-// the helper that runs after the copy itself has exited.
-void removeUnregisteredCopy(const RegistrationTarget& target);
+// the helper that runs after the copy itself has exited. The error of a copy that could
+// not be removed.
+FileError removeUnregisteredCopy(const RegistrationTarget& target);
 } // namespace install

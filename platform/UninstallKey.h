@@ -29,7 +29,8 @@ int writeMachineKey(const juce::String& keyPath, const std::vector<RegistryValue
 // system's error code. Elsewhere than on Windows nothing is removed (ENOTSUP).
 int deleteMachineKey(const juce::String& keyPath);
 
-// A string value of the key; nothing when the key or the value is missing.
+// A string value of the key: empty when the key lacks the value, nothing when there is no
+// such key.
 std::optional<juce::String> readMachineString(const juce::String& keyPath, const juce::String& name);
 
 // The 64-bit Program Files folder (C:\Program Files). Not created.
@@ -41,13 +42,18 @@ juce::File runningExecutable();
 // This process's id.
 juce::uint32 currentProcessId();
 
-// Waits until the process has exited, at most `timeoutMs`; true when it has (or there is
-// no such process).
-bool waitForProcessExit(juce::uint32 processId, int timeoutMs);
+// Waits until the process has exited, however long that takes; true when it has (or there
+// is no such process).
+bool waitForProcessExit(juce::uint32 processId);
 
-// Starts a copy of this program, written to the temporary folder and removed by Windows
-// at the next restart, with `arguments`: for work that needs this program's own file gone,
-// such as removing it. 0 when started, or the system's error code (ENOTSUP elsewhere than
-// on Windows).
+// Has Windows remove the file, or the folder once empty, at the next restart: for what a
+// running program cannot remove now. 0 when arranged, or the system's error code (ENOTSUP
+// elsewhere than on Windows).
+int removeAtRestart(const juce::File& file);
+
+// Starts a copy of this program with `arguments`, written to a new folder only
+// administrators can change and removed by Windows at the next restart: for work that needs
+// this program's own file gone, such as removing it. 0 when started, or the system's error
+// code (ENOTSUP elsewhere than on Windows).
 int startTemporaryCopy(const juce::String& arguments);
 } // namespace platform

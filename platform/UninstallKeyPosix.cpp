@@ -40,9 +40,14 @@ juce::uint32 currentProcessId()
     return (juce::uint32)::getpid();
 }
 
-bool waitForProcessExit(juce::uint32, int)
+bool waitForProcessExit(juce::uint32)
 {
     return true;
+}
+
+int removeAtRestart(const juce::File&)
+{
+    return ENOTSUP;
 }
 
 int startTemporaryCopy(const juce::String&)

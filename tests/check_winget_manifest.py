@@ -62,7 +62,9 @@ with tempfile.TemporaryDirectory() as scratch:
         "InstallerType": "exe",
         "Scope": "machine",
         "ElevationRequirement": "elevatesSelf",
-        "InstallerSwitches": {"Silent": "/install=all", "SilentWithProgress": "/install=all", "Log": "/log=<LOGPATH>"},
+        "InstallerSwitches": {"Silent": "/install=all", "SilentWithProgress": "/install=all",
+                              "Log": '/log="<LOGPATH>"'},
+        "InstallerSuccessCodes": [3],
         "ExpectedReturnCodes": [{"InstallerReturnCode": 2, "ReturnResponse": "invalidParameter"},
                                 {"InstallerReturnCode": 1, "ReturnResponse": "contactSupport"}],
         # What the program writes to its uninstall entry: Apps & Features, winget list and upgrade.

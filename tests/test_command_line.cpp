@@ -361,6 +361,20 @@ TEST_F(CommandLine, VerifyNamesWhatChangedAndRepairMendsOnlyThat)
     EXPECT_EQ(list(formats[2]["missingFiles"]), "desktop.ini");
     EXPECT_EQ(list(formats[2]["changedFiles"]), "");
 
+    // Two names Windows takes for one (this folder tells them apart) cannot both be the
+    // shipped file; a link the archive does not hold is listed like an extra file.
+    ASSERT_TRUE(clap.getParentDirectory().getChildFile("elsewhere").createDirectory().wasOk());
+    ASSERT_TRUE(aax.getChildFile("Plugin.ico").copyFileTo(aax.getChildFile("PLUGIN.ICO")));
+    ASSERT_TRUE(clap.getParentDirectory()
+                    .getChildFile("elsewhere")
+                    .createSymbolicLink(aax.getChildFile("linked"), true));
+    juce::var twice;
+    ASSERT_TRUE(juce::JSON::parse(run({"--verify=aax", "--json"}).output, twice).wasOk());
+    EXPECT_TRUE(list(twice["formats"][2]["changedFiles"]).containsIgnoreCase("Plugin.ico"))
+        << juce::JSON::toString(twice);
+    EXPECT_TRUE(list(twice["formats"][2]["extraFiles"]).contains("linked")) << juce::JSON::toString(twice);
+    ASSERT_TRUE(aax.getChildFile("PLUGIN.ICO").deleteFile() && aax.getChildFile("linked").deleteFile());
+
     // An extra file alone is no change; the text report names the files too.
     ASSERT_EQ(run({"--install", "aax"}).exitStatus, 0);
     ASSERT_TRUE(aax.getChildFile("Contents/extra.bin").replaceWithText("mine"));
@@ -409,7 +423,9 @@ struct FakeRegistry
         {
             if (writeError != 0)
                 return writeError;
-            entry.emplace();
+            // Values are set one by one on the key, as the registry does.
+            if (!entry)
+                entry.emplace();
             for (const auto& value : values)
                 (*entry)[value.name] = value.number ? juce::String(*value.number) : value.text;
             return 0;
@@ -455,11 +471,20 @@ TEST_F(CommandLine, TheUninstallEntryAndTheCopyFollowTheInstalledFormats)
     ASSERT_TRUE(juce::JSON::parse(run({"--status", "--json"}).output, status).wasOk());
     EXPECT_TRUE((bool)status["registration"]["registered"]);
     EXPECT_EQ(status["registration"]["version"].toString(), "1.2.0");
-    // Another installer registering replaces the copy.
+    // Another installer installing replaces the copy.
     ASSERT_TRUE(program.replaceWithText("a newer installer's bytes"));
-    ASSERT_EQ(run({"--uninstall", "vst3"}).exitStatus, 0);
-    EXPECT_EQ((*registry.entry)["InstalledFormats"], "AAX");
+    ASSERT_EQ(run({"--install", "aax"}).exitStatus, 0);
     EXPECT_EQ(copy.loadFileAsString(), "a newer installer's bytes");
+
+    // A run that only uninstalls leaves what another installer registered (its version and
+    // copy) as it is, and brings the formats in line.
+    ASSERT_EQ(run({"--install", "vst3"}).exitStatus, 0);
+    (*registry.entry)["DisplayVersion"] = "1.3.0";
+    ASSERT_TRUE(copy.replaceWithText("another installer's copy"));
+    ASSERT_EQ(run({"--uninstall", "vst3"}).exitStatus, 0);
+    EXPECT_EQ((*registry.entry)["DisplayVersion"], "1.3.0");
+    EXPECT_EQ((*registry.entry)["InstalledFormats"], "AAX");
+    EXPECT_EQ(copy.loadFileAsString(), "another installer's copy");
 
     // The last format gone: the entry, the copy and the product's folder go; the maker's
     // folder stays for the other product.
@@ -488,6 +513,19 @@ TEST_F(CommandLine, AnUninstallEntryThatCannotBeWrittenLeavesTheInstallSuccessfu
     EXPECT_TRUE(
         result.errors.contains("the Windows uninstall entry could not be updated (Permission denied)"))
         << result.errors;
+
+    // Nor is the copy written through a link planted on its way from Program Files.
+    registry.writeError = 0;
+    const auto elsewhere = prefix.folder.getChildFile("elsewhere");
+    const auto makerFolder = prefix.driveC().getChildFile("Program Files/Audio Tarvosk");
+    ASSERT_TRUE(elsewhere.createDirectory().wasOk());
+    makerFolder.deleteRecursively();
+    ASSERT_TRUE(elsewhere.createSymbolicLink(makerFolder, true));
+    const auto linked = run({"--install", "clap"});
+    EXPECT_EQ(linked.exitStatus, 0);
+    EXPECT_TRUE(linked.output.contains("Windows uninstall entry: could not be updated (")) << linked.output;
+    EXPECT_EQ(elsewhere.getNumberOfChildFiles(juce::File::findFilesAndDirectories), 0);
+    EXPECT_FALSE(registry.entry.has_value());
 }
 
 // The entry's UninstallString asks first and tells what happened afterwards.

@@ -62,6 +62,7 @@ def catalogue():
         "support": value("catalogue/Links.h", "discordInviteUrl"),
         "usage_error": int_constant("cli/CommandLine.h", "exitUsageError"),
         "format_failed": int_constant("cli/CommandLine.h", "exitFormatFailed"),
+        "log_failed": int_constant("cli/CommandLine.h", "exitLogFailed"),
     }
 
 
@@ -83,7 +84,10 @@ def manifests(facts, sha256, url):
         "InstallModes": ["interactive", "silent", "silentWithProgress"],
         # The program's manifest asks for administrator rights: Windows prompts for them.
         "ElevationRequirement": "elevatesSelf",
-        "InstallerSwitches": {"Silent": "/install=all", "SilentWithProgress": "/install=all", "Log": "/log=<LOGPATH>"},
+        # winget puts the log's path in as it is, and user folders hold spaces.
+        "InstallerSwitches": {"Silent": "/install=all", "SilentWithProgress": "/install=all", "Log": '/log="<LOGPATH>"'},
+        # Everything was installed; only the log could not be written.
+        "InstallerSuccessCodes": [facts["log_failed"]],
         "ExpectedReturnCodes": [
             {"InstallerReturnCode": facts["usage_error"], "ReturnResponse": "invalidParameter"},
             {"InstallerReturnCode": facts["format_failed"], "ReturnResponse": "contactSupport"},

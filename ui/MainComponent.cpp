@@ -423,7 +423,10 @@ void MainComponent::buttonClicked(juce::Button* button)
         // The window shows the run's outcome only: a registry that cannot be written changes
         // nothing on screen.
         if (!report.formats.empty())
-            install::updateRegistration(installFolders, productName, registration);
+            install::updateRegistration(
+                installFolders, productName, registration,
+                !uninstallMode && std::any_of(report.formats.begin(), report.formats.end(),
+                                              [](const auto& format) { return format.succeeded(); }));
         const bool succeeded = report.succeeded();
         repaint();
         for (auto& row : formatButtons)

@@ -35,17 +35,10 @@ capture_window() {
 # screen_in LOCALE NAME: starts the window with LANG=LOCALE, keeps the window's screenshot
 # as $ARTEFACTS/NAME.png and closes it again.
 screen_in() {
-    local locale="$1" name="$2"
-    (cd "$WORK/cwd" && LANG="$locale" exec wine "$EXE") >>"$ARTEFACTS/wine-output.log" 2>&1 &
-    APP_PID=$!
-    wait_for 60 eval 'APP_WINDOW="$(window_id)"; [[ -n "$APP_WINDOW" ]]' || { echo "no window"; return 1; }
+    start_window LANG="$1" || return 1
     # Kept once painted: the window is not one flat colour.
-    wait_for 30 capture_window "$name" || { echo "the window stays blank"; return 1; }
-    xdotool windowfocus --sync "$APP_WINDOW" 2>/dev/null
-    xdotool key alt+F4
-    wait_for 30 eval '! kill -0 "$APP_PID" 2>/dev/null' || kill "$APP_PID"
-    wait "$APP_PID" 2>/dev/null
-    APP_PID=""
+    wait_for 30 capture_window "$2" || { echo "the window stays blank"; return 1; }
+    stop_window
 }
 
 # read_back NAME MODEL: the text tesseract reads in $ARTEFACTS/NAME.png (light text on dark,

@@ -61,21 +61,6 @@ press_in_dialog() {
     xdotool key --window "$id" "$2" 2>/dev/null || xdotool key "$2"
 }
 
-start_window() {
-    (cd "$WORK/cwd" && exec wine "$EXE") >>"$ARTEFACTS/wine-output.log" 2>&1 &
-    APP_PID=$!
-    wait_for 60 eval 'APP_WINDOW="$(window_id)"; [[ -n "$APP_WINDOW" ]]' || { echo "no window"; return 1; }
-}
-
-stop_window() {
-    [[ -n "$APP_PID" ]] || return 0
-    xdotool windowfocus --sync "$APP_WINDOW" 2>/dev/null
-    xdotool key alt+F4
-    wait_for 30 eval '! kill -0 "$APP_PID" 2>/dev/null' || kill "$APP_PID"
-    wait "$APP_PID" 2>/dev/null
-    APP_PID=""
-}
-
 # ---------------------------------------------------------------------------------------
 # Checks, in order; they share the prefix.
 
